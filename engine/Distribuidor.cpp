@@ -1,0 +1,247 @@
+#include "Distribuidor.h"
+
+#include <algorithm>
+#include <cinttypes>
+#include <cstdio>
+
+namespace trasvex {
+
+namespace {
+
+constexpr std::size_t kMaxMessagePrefix = 254;
+
+// Keeps the busy cursor up for the life of a run, whatever ends it.
+class BusyCursor {
+ public:
+  explicit BusyCursor(RunHost& host) : host_(host) { host_.SetBusy(true); }
+  ~BusyCursor() { host_.SetBusy(false); }
+  BusyCursor(const BusyCursor&) = delete;
+  BusyCursor& operator=(const BusyCursor&) = delete;
+
+ private:
+  RunHost& host_;
+};
+
+// The size in KiB, halves rounded away from zero, right-aligned in six
+// places and followed by "K".
+std::string SizeText(std::int64_t bytes) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%6" PRId64 "K", (bytes + 512) / 1024);
+  return text;
+}
+
+// The mask an extension word stands for: 'txt' and '.txt' become '*.txt';
+// a word with a dot further in is a mask already.
+std::string MaskOf(std::string_view word) {
+  const std::size_t dot = word.find('.');
+  if (dot == std::string_view::npos)
+    return "*." + std::string(word);
+  if (dot == 0)
+    return "*" + std::string(word);
+  return std::string(word);
+}
+
+char TagOf(DosDateTime source, DosDateTime destination) {
+  if (destination == kNoFile)
+    return '0';
+  const int order = CompareDosDateTime(source, destination);
+  return order > 0 ? '+' : order < 0 ? '-' : '=';
+}
+
+}  // namespace
+
+Distribuidor::Distribuidor(RunHost& host, FileSystem& fileSystem)
+    : host_(host),
+      fs_(fileSystem),
+      separator_(fileSystem.Style().separator),
+      dateSeparator_(fileSystem.DateSeparator()),
+      timeSeparator_(fileSystem.TimeSeparator()) {}
+
+void Distribuidor::CopyBtnClick() {
+  if (running_)
+    return;
+  running_ = true;
+  counters_ = {};
+  extensions_.clear();
+  {
+    BusyCursor busy(host_);
+    if (host_.Options().listado)
+      host_.Encabezados();
+    const int count = host_.LineCount();
+    for (int i = 0; i < count; ++i) {
+      const std::string read = CutText(host_.Line(i), kMaxLine);
+      const std::string line = CutText(read);
+      std::string destination, source;
+      if (AnaliceLinea(line, destination, source)) {
+        host_.SetStatus(0, read);
+        host_.ProcessEvents();
+        ProceseCopiado(source, destination);
+      } else {
+        Extensiones(line);
+      }
+    }
+    FinishRun();
+  }
+  running_ = false;
+}
+
+void Distribuidor::FinishRun() {
+  const char* format = "Archs (%d): %d copias, %d fallos.";
+  if (host_.Options().listado) {
+    host_.SetRowCount(std::max(counters_.hechos + 1, 20));
+    format = "Archs (%d): %d exitos, %d fallos.";
+  }
+  char summary[96];
+  std::snprintf(summary, sizeof summary, format, counters_.examinados, counters_.hechos,
+                counters_.fallidos);
+  host_.SetStatus(1, summary);
+}
+
+void Distribuidor::CambiarBtnClick() {
+  const int count = host_.LineCount();
+  for (int i = 0; i < count; ++i)
+    host_.SetLine(i, InviertaLinea(host_.Line(i)));
+}
+
+bool Distribuidor::AnaliceLinea(std::string_view line, std::string& destination,
+                                std::string& source) {
+  const std::size_t equals = line.find('=');
+  if (equals == std::string_view::npos)
+    return false;
+  destination = CutText(Trim(line.substr(0, equals)));
+  source = CutText(Trim(line.substr(equals + 1)));
+  if (destination == source) {
+    host_.ShowMessage("ERROR: los directorios fuente y destino son iguales!");
+    return false;
+  }
+  if (fs_.IsDirectory(source)) {
+    source += separator_;
+    return true;
+  }
+  if (fs_.IsDirectory(ParentPath(source, fs_.Style())))
+    return true;
+  host_.ShowMessage(CutText("ERROR: el directorio " + source, kMaxMessagePrefix) + " no existe!");
+  return false;
+}
+
+void Distribuidor::Extensiones(std::string_view line) {
+  extensions_.clear();
+  std::string_view rest = Trim(line);
+  while (!rest.empty()) {
+    const std::size_t blank = rest.find(' ');
+    extensions_.push_back(CutText(MaskOf(rest.substr(0, blank))));
+    rest = blank == std::string_view::npos ? std::string_view() : Trim(rest.substr(blank + 1));
+  }
+}
+
+std::string Distribuidor::InviertaLinea(std::string_view line) {
+  const std::string cut = CutText(line);
+  const std::size_t equals = cut.find('=');
+  if (equals == std::string::npos)
+    return cut;
+  const std::string_view text = cut;
+  std::string swapped(Trim(text.substr(equals + 1)));
+  swapped += '=';
+  swapped += Trim(text.substr(0, equals));
+  return CutText(swapped);
+}
+
+void Distribuidor::ProceseCopiado(const std::string& source, const std::string& destination) {
+  if (!fs_.IsDirectory(destination) && !fs_.CreateDirectory(destination)) {
+    host_.ShowMessage("ERROR: No se ha podido crear el directorio " + destination + ".");
+    return;
+  }
+  if (source.empty() || source.back() != separator_) {
+    RecorraArchivos(source, destination);
+  } else if (extensions_.empty()) {
+    RecorraArchivos(source + "*.*", destination);
+  } else {
+    for (std::size_t i = 0; i < extensions_.size(); ++i)
+      RecorraArchivos(source + extensions_[i], destination);
+    if (host_.Options().subDirs)
+      RecorraDirectorios(source + "*.*", destination);
+  }
+}
+
+// The names a scan finds are joined to the directory it actually scanned,
+// which is the source directory unless the mask has a directory part.
+void Distribuidor::RecorraArchivos(const std::string& pattern, const std::string& destination) {
+  std::vector<SearchEntry> entries;
+  fs_.Scan(pattern, kFilesAndDirectories, entries);
+  const std::string directory = ParentPath(pattern, fs_.Style());
+  for (const SearchEntry& entry : entries) {
+    if (entry.IsDotOrDotDot())
+      continue;
+    if (entry.IsDirectory() && host_.Options().subDirs)
+      Descend(directory, entry, destination);
+    else
+      ExamineFile(entry, directory, destination);
+  }
+}
+
+void Distribuidor::RecorraDirectorios(const std::string& pattern,
+                                      const std::string& destination) {
+  std::vector<SearchEntry> entries;
+  fs_.Scan(pattern, kDirectories, entries);
+  const std::string directory = ParentPath(pattern, fs_.Style());
+  for (const SearchEntry& entry : entries)
+    if (entry.IsDirectory() && !entry.IsDotOrDotDot() && host_.Options().subDirs)
+      Descend(directory, entry, destination);
+}
+
+void Distribuidor::Descend(const std::string& directory, const SearchEntry& entry,
+                           const std::string& destination) {
+  ProceseCopiado(Join(directory, entry.name) + separator_, Join(destination, entry.name));
+}
+
+void Distribuidor::ExamineFile(const SearchEntry& entry, const std::string& directory,
+                               const std::string& destination) {
+  ++counters_.examinados;
+  const std::string target = Join(destination, entry.name);
+  const char tag = TagOf(entry.stamp, fs_.FileAge(target));
+  const bool qualifies = tag == '+' || tag == '0' || (tag == '-' && !host_.Options().recientes);
+  if (!qualifies)
+    return;
+  host_.SetStatus(1, entry.name);
+  host_.ProcessEvents();
+  const RunOptions options = host_.Options();
+  if (options.listado && options.listaCopia) {
+    ListarArchivo({"Copy", directory + "/", entry.name, destination, "", ""});
+  } else if (options.listado) {
+    const std::size_t dot = entry.name.rfind('.');
+    const std::string_view name = entry.name;
+    const std::string_view extension = dot == std::string::npos ? "" : name.substr(dot);
+    ListarArchivo({FormateeFecha(entry.stamp), directory, std::string(name.substr(0, dot)),
+                   UpperAscii(extension), SizeText(entry.size), std::string("  ") + tag});
+  } else {
+    CopiarArchivo(Join(directory, entry.name), target);
+  }
+}
+
+void Distribuidor::CopiarArchivo(const std::string& source, const std::string& destination) {
+  if (fs_.CopyFile(source, destination)) {
+    ++counters_.hechos;
+    return;
+  }
+  ++counters_.fallidos;
+  host_.ShowMessage("ERROR: No se pudo copiar el archivo " + source);
+}
+
+void Distribuidor::ListarArchivo(ResultRow cells) {
+  host_.ListarArchivo(++counters_.hechos, cells);
+}
+
+std::string Distribuidor::FormateeFecha(DosDateTime stamp) const {
+  return FormatDosDateTime(stamp, dateSeparator_, timeSeparator_);
+}
+
+std::string Distribuidor::Join(const std::string& directory, std::string_view name) const {
+  std::string path;
+  path.reserve(directory.size() + 1 + name.size());
+  path += directory;
+  path += separator_;
+  path += name;
+  return path;
+}
+
+}  // namespace trasvex

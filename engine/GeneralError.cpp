@@ -1,0 +1,11 @@
+#include "GeneralError.h"
+
+namespace trasvex {
+
+std::string GeneralErrorText(std::string message) {
+  if (!message.empty() && static_cast<unsigned char>(message.back()) > '.')
+    message += '.';
+  return message;
+}
+
+}  // namespace trasvex

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <string>
+
+namespace trasvex {
+
+// A message as the general error box shows it: with a "." added when its
+// last character sorts after "." ("Cannot open file x.rtf" ends in ".rtf.").
+std::string GeneralErrorText(std::string message);
+
+}  // namespace trasvex

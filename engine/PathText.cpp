@@ -1,0 +1,113 @@
+#include "PathText.h"
+
+namespace trasvex {
+
+const PathStyle PathStyle::Posix{'/', false};
+const PathStyle PathStyle::Windows{'\\', true};
+
+namespace {
+
+bool IsContinuationByte(char c) {
+  return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
+
+char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
+
+// Length in bytes of the character that starts at |text[0]|: a whole UTF-8
+// sequence, or one byte where the bytes are not valid UTF-8.
+std::size_t CharacterLength(std::string_view text) {
+  const auto lead = static_cast<unsigned char>(text[0]);
+  std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+  if (length > text.size())
+    return 1;
+  for (std::size_t i = 1; i < length; ++i)
+    if (!IsContinuationByte(text[i]))
+      return 1;
+  return length;
+}
+
+// Wildcard matching with backtracking to the last '*' only, which is linear
+// in practice and never recursive.
+bool MatchesWildcards(std::string_view mask, std::string_view name) {
+  std::size_t m = 0, n = 0;
+  std::size_t starMask = std::string_view::npos, starName = 0;
+  while (n < name.size()) {
+    if (m < mask.size() && mask[m] == '*') {
+      starMask = m++;
+      starName = n;
+    } else if (m < mask.size() && mask[m] == '?') {
+      ++m;
+      n += CharacterLength(name.substr(n));
+    } else if (m < mask.size() && LowerAscii(mask[m]) == LowerAscii(name[n])) {
+      ++m;
+      ++n;
+    } else if (starMask != std::string_view::npos) {
+      m = starMask + 1;
+      starName += CharacterLength(name.substr(starName));
+      n = starName;
+    } else {
+      return false;
+    }
+  }
+  while (m < mask.size() && mask[m] == '*')
+    ++m;
+  return m == mask.size();
+}
+
+}  // namespace
+
+std::string CutText(std::string_view text, std::size_t limit) {
+  if (text.size() <= limit)
+    return std::string(text);
+  std::size_t cut = limit;
+  // Step back over at most three continuation bytes to the lead byte of the
+  // sequence that the limit would split.
+  std::size_t back = 0;
+  while (back < 3 && cut - back > 0 && IsContinuationByte(text[cut - back]))
+    ++back;
+  if (back > 0 && !IsContinuationByte(text[cut - back]) &&
+      CharacterLength(text.substr(cut - back)) > back)
+    cut -= back;
+  return std::string(text.substr(0, cut));
+}
+
+std::string_view Trim(std::string_view text) {
+  auto isBlank = [](char c) { return static_cast<unsigned char>(c) <= 32; };
+  while (!text.empty() && isBlank(text.front()))
+    text.remove_prefix(1);
+  while (!text.empty() && isBlank(text.back()))
+    text.remove_suffix(1);
+  return text;
+}
+
+std::string ParentPath(std::string_view path, const PathStyle& style) {
+  std::size_t last = path.size();
+  while (last > 0 && !style.EndsDirectoryPart(path[last - 1]))
+    --last;
+  if (last == 0)
+    return {};
+  const std::size_t end = last - 1;  // index of the separator or colon
+  if (!style.IsSeparator(path[end]))
+    return std::string(path.substr(0, last));  // "C:x" -> "C:"
+  const bool keep = end == 0 || style.EndsDirectoryPart(path[end - 1]);
+  return std::string(path.substr(0, keep ? last : end));
+}
+
+bool MatchesMask(std::string_view mask, std::string_view name) {
+  const bool nameHasDot = name.find('.') != std::string_view::npos;
+  if (mask.ends_with('.'))
+    return !nameHasDot && MatchesWildcards(mask.substr(0, mask.size() - 1), name);
+  if (mask.ends_with(".*") && !nameHasDot)
+    return MatchesWildcards(mask.substr(0, mask.size() - 2), name);
+  return MatchesWildcards(mask, name);
+}
+
+std::string UpperAscii(std::string_view text) {
+  std::string upper(text);
+  for (char& c : upper)
+    if (c >= 'a' && c <= 'z')
+      c = char(c - 'a' + 'A');
+  return upper;
+}
+
+}  // namespace trasvex

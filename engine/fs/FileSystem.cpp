@@ -1,0 +1,24 @@
+#include "FileSystem.h"
+
+namespace trasvex {
+
+bool FileSystem::CopyFile(const std::string& source, const std::string& target) {
+  const Handle input = OpenSource(source);
+  if (input == kNoHandle)
+    return false;
+  bool copied = false;
+  std::string temporaryPath;
+  const Handle output =
+      TargetReplaceable(target) ? CreateTemporary(target, temporaryPath) : kNoHandle;
+  if (output != kNoHandle) {
+    copied = CopyContents(input, output) && CopyStampAndMode(input, output);
+    copied = CloseTemporary(output) && copied;
+    copied = copied && ReplaceTarget(temporaryPath, target);
+    if (!copied)
+      RemoveTemporary(temporaryPath);
+  }
+  CloseSource(input);
+  return copied;
+}
+
+}  // namespace trasvex

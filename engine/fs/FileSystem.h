@@ -1,0 +1,76 @@
+// The file-system services the engine relies on, behind one interface with a
+// backend per platform (PosixFileSystem, WindowsFileSystem).
+//
+// Error style: no operation reports an error text. Tests answer false, a
+// stamp answers kNoFile, a scan that cannot run yields no entries, and a
+// handle that cannot be had is kNoHandle. The engine decides what to show.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "../DosDateTime.h"
+#include "../PathText.h"
+#include "SearchEntry.h"
+
+namespace trasvex {
+
+class FileSystem {
+ public:
+  using Handle = std::intptr_t;
+  static constexpr Handle kNoHandle = -1;
+
+  virtual ~FileSystem() = default;
+
+  // The backend of the platform the program was built for.
+  static std::unique_ptr<FileSystem> CreateNative();
+
+  virtual const PathStyle& Style() const = 0;
+  // The separators the listing writes dates and times with.
+  virtual std::string DateSeparator() const = 0;
+  virtual std::string TimeSeparator() const = 0;
+
+  // True when |path| exists and is a directory; a trailing separator is
+  // accepted.
+  virtual bool IsDirectory(const std::string& path) = 0;
+  // The stamp of the file |path| names; kNoFile when there is no such file or
+  // it is a directory.
+  virtual DosDateTime FileAge(const std::string& path) = 0;
+  bool FileExists(const std::string& path) { return FileAge(path) != kNoFile; }
+  // Creates exactly one directory, whose parent must exist.
+  virtual bool CreateDirectory(const std::string& path) = 0;
+  // Replaces |entries| with the entries that match |pattern| (a directory
+  // part followed by a name or a mask). An entry is left out when it has
+  // any of the attributes hidden, system, volume label or directory that
+  // |attributeSet| lacks. "." and ".." come back when the mask matches them.
+  // A pattern that matches nothing or names an unreadable directory yields
+  // no entries.
+  virtual void Scan(const std::string& pattern, unsigned attributeSet,
+                    std::vector<SearchEntry>& entries) = 0;
+  // The whole content of a regular file; false when it cannot be read.
+  virtual bool ReadWholeFile(const std::string& path, std::string& bytes) = 0;
+
+  // Copies |source| over |target|, keeping the source's stamp and
+  // permissions. The data goes to a temporary file beside the target, which
+  // replaces the target only when it is complete, so a failed copy leaves
+  // the old target whole and no temporary file behind. An existing target
+  // that is read-only, hidden or not a regular file is not replaced.
+  bool CopyFile(const std::string& source, const std::string& target);
+
+  // The steps of CopyFile, in the order it takes them.
+  virtual Handle OpenSource(const std::string& path) = 0;  // a regular file only
+  virtual bool TargetReplaceable(const std::string& target) = 0;
+  virtual Handle CreateTemporary(const std::string& target, std::string& temporaryPath) = 0;
+  virtual bool CopyContents(Handle source, Handle temporary) = 0;
+  virtual bool CopyStampAndMode(Handle source, Handle temporary) = 0;
+  // Closes the temporary file; false when the system reports a late write
+  // error.
+  virtual bool CloseTemporary(Handle temporary) = 0;
+  virtual bool ReplaceTarget(const std::string& temporaryPath, const std::string& target) = 0;
+  virtual void RemoveTemporary(const std::string& temporaryPath) = 0;
+  virtual void CloseSource(Handle source) = 0;
+};
+
+}  // namespace trasvex

@@ -1,0 +1,295 @@
+#include "PosixFileSystem.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <ctime>
+
+#if defined(__APPLE__)
+#define st_mtim st_mtimespec
+#define st_atim st_atimespec
+#endif
+#ifndef O_PATH
+#define O_PATH O_RDONLY
+#endif
+
+namespace trasvex {
+
+std::unique_ptr<FileSystem> FileSystem::CreateNative() {
+  return std::make_unique<PosixFileSystem>();
+}
+
+namespace {
+
+constexpr int kTemporaryAttempts = 100;
+
+DosDateTime StampOf(const struct stat& st) {
+  std::tm local{};
+  const std::time_t seconds = st.st_mtim.tv_sec;
+  if (!localtime_r(&seconds, &local))
+    local.tm_year = seconds < 0 ? 0 : 9999;  // clamped by the packing
+  return PackDosDateTime(local);
+}
+
+bool IsHiddenName(std::string_view name) {
+  return name.starts_with('.') && name != "." && name != "..";
+}
+
+// The kind of a directory entry (directory, plain file or system), following
+// a symbolic link to the file it names; 0 when the entry vanished.
+unsigned AttributesOf(int dirFd, const dirent& entry, struct stat& st) {
+  const bool typeKnown = entry.d_type != DT_UNKNOWN;
+  bool link = entry.d_type == DT_LNK;
+  if (!typeKnown) {
+    if (::fstatat(dirFd, entry.d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+      return 0;
+    link = S_ISLNK(st.st_mode);
+  }
+  if ((typeKnown || link) &&
+      ::fstatat(dirFd, entry.d_name, &st, link ? 0 : AT_SYMLINK_NOFOLLOW) != 0)
+    return link ? unsigned(kSystem) : 0u;  // a dangling link, or a vanished entry
+  if (S_ISDIR(st.st_mode))
+    return link ? kSystem : kDirectory;
+  if (!S_ISREG(st.st_mode))
+    return kSystem;
+  return (st.st_mode & S_IWUSR) ? unsigned(kArchive) : kArchive | kReadOnly;
+}
+
+bool Skipped(unsigned attributes, unsigned attributeSet) {
+  constexpr unsigned kFiltered = kHidden | kSystem | kVolumeLabel | kDirectory;
+  return (attributes & kFiltered & ~attributeSet) != 0;
+}
+
+}  // namespace
+
+PosixFileSystem::PosixFileSystem() : umask_(::umask(0)) {
+  ::umask(umask_);
+  ::tzset();
+}
+
+PosixFileSystem::~PosixFileSystem() { ForgetDirectories(); }
+
+void PosixFileSystem::ForgetDirectories() {
+  for (OpenDirectory* slot : {&targets_, &sources_}) {
+    if (slot->fd >= 0)
+      ::close(slot->fd);
+    slot->fd = -1;
+    slot->path.clear();
+  }
+}
+
+int PosixFileSystem::Locate(OpenDirectory& slot, std::string_view path, std::string& name) {
+  const std::size_t slash = path.rfind('/');
+  if (slash == std::string_view::npos) {
+    name.assign(path);
+    return AT_FDCWD;
+  }
+  name.assign(path.substr(slash + 1));
+  const std::string_view directory = slash == 0 ? path.substr(0, 1) : path.substr(0, slash);
+  if (slot.fd >= 0 && slot.path == directory)
+    return slot.fd;
+  if (slot.fd >= 0)
+    ::close(slot.fd);
+  slot.path.assign(directory);
+  slot.fd = ::open(slot.path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  return slot.fd;
+}
+
+bool PosixFileSystem::IsDirectory(const std::string& path) {
+  // A directory that is asked about may have been replaced since its handle
+  // was opened: look its names up afresh from here on.
+  ForgetDirectories();
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+DosDateTime PosixFileSystem::FileAge(const std::string& path) {
+  std::string name;
+  const int dirFd = Locate(targets_, path, name);
+  struct stat st;
+  if (dirFd == -1 || name.empty() || ::fstatat(dirFd, name.c_str(), &st, 0) != 0 ||
+      !S_ISREG(st.st_mode))
+    return kNoFile;
+  return StampOf(st);
+}
+
+bool PosixFileSystem::CreateDirectory(const std::string& path) {
+  ForgetDirectories();
+  return !path.empty() && ::mkdir(path.c_str(), 0777) == 0;
+}
+
+void PosixFileSystem::Scan(const std::string& pattern, unsigned attributeSet,
+                           std::vector<SearchEntry>& entries) {
+  entries.clear();
+  const std::size_t slash = pattern.rfind('/');
+  const std::string directory = slash == std::string::npos ? "." : pattern.substr(0, slash + 1);
+  const std::string_view mask = std::string_view(pattern).substr(slash + 1);
+  const int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd == -1)
+    return;
+  DIR* dir = ::fdopendir(fd);
+  if (!dir) {
+    ::close(fd);
+    return;
+  }
+  while (const dirent* entry = ::readdir(dir)) {
+    const std::string_view name = entry->d_name;
+    if ((IsHiddenName(name) && !(attributeSet & kHidden)) || !MatchesMask(mask, name))
+      continue;
+    struct stat st;
+    const unsigned kind = AttributesOf(::dirfd(dir), *entry, st);
+    const unsigned attributes = IsHiddenName(name) ? kind | kHidden : kind;
+    if (kind == 0 || Skipped(attributes, attributeSet))
+      continue;
+    SearchEntry& found = entries.emplace_back();
+    found.name.assign(name);
+    found.attributes = attributes;
+    found.size = (attributes & kDirectory) ? 0 : st.st_size;
+    found.stamp = StampOf(st);
+  }
+  ::closedir(dir);
+}
+
+bool PosixFileSystem::ReadWholeFile(const std::string& path, std::string& bytes) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (fd == -1)
+    return false;
+  struct stat st;
+  bool read = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+  bytes.clear();
+  char buffer[65536];
+  for (ssize_t got = 1; read && got > 0;) {
+    got = ::read(fd, buffer, sizeof buffer);
+    if (got > 0)
+      bytes.append(buffer, std::size_t(got));
+    read = got >= 0 || errno == EINTR;
+  }
+  ::close(fd);
+  return read;
+}
+
+FileSystem::Handle PosixFileSystem::OpenSource(const std::string& path) {
+  std::string name;
+  const int dirFd = Locate(sources_, path, name);
+  if (dirFd == -1 || name.empty())
+    return kNoHandle;
+  // O_NONBLOCK: opening a FIFO that slipped in must not wait for a writer.
+  const int fd = ::openat(dirFd, name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (fd == -1)
+    return kNoHandle;
+  if (::fstat(fd, &source_) != 0 || !S_ISREG(source_.st_mode)) {
+    ::close(fd);
+    return kNoHandle;
+  }
+  return fd;
+}
+
+bool PosixFileSystem::TargetReplaceable(const std::string& target) {
+  std::string name;
+  const int dirFd = Locate(targets_, target, name);
+  if (dirFd == -1 || name.empty())
+    return false;
+  struct stat st;
+  if (::fstatat(dirFd, name.c_str(), &st, 0) != 0)
+    return errno == ENOENT;
+  return S_ISREG(st.st_mode) && (st.st_mode & S_IWUSR) && !IsHiddenName(name);
+}
+
+FileSystem::Handle PosixFileSystem::CreateTemporary(const std::string& target,
+                                                    std::string& temporaryPath) {
+  std::string name;
+  const int dirFd = Locate(targets_, target, name);
+  if (dirFd == -1)
+    return kNoHandle;
+  const std::string directory = target.substr(0, target.size() - name.size());
+  const mode_t mode = source_.st_mode & 0777;
+  for (int attempt = 0; attempt < kTemporaryAttempts; ++attempt) {
+    // A hidden name, so that a scan running meanwhile passes it over.
+    const std::string temporary = ".trasvex-" + std::to_string(::getpid()) + "-" +
+                                  std::to_string(++temporaryCounter_) + ".tmp";
+    const int fd = ::openat(dirFd, temporary.c_str(),
+                            O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, mode);
+    if (fd >= 0) {
+      temporaryPath = directory + temporary;
+      return fd;
+    }
+    if (errno != EEXIST)
+      return kNoHandle;
+  }
+  return kNoHandle;
+}
+
+bool PosixFileSystem::CopyContents(Handle source, Handle temporary) {
+  const int in = int(source), out = int(temporary);
+  off_t remaining = source_.st_size;
+#if defined(__linux__)
+  // The kernel copies (or shares) the blocks itself where it can.
+  while (remaining > 0) {
+    const ssize_t copied = ::copy_file_range(in, nullptr, out, nullptr, std::size_t(remaining), 0);
+    if (copied > 0) {
+      remaining -= copied;
+      continue;
+    }
+    if (copied == 0)
+      return true;  // the source shrank meanwhile
+    if (errno == EINTR)
+      continue;
+    if (errno != EXDEV && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP &&
+        errno != EPERM)
+      return false;
+    break;  // no kernel copy between these files: move the rest through a buffer
+  }
+#endif
+  static thread_local char buffer[1 << 17];
+  while (remaining > 0) {
+    const ssize_t got = ::read(in, buffer, sizeof buffer);
+    if (got == 0)
+      return true;
+    if (got < 0) {
+      if (errno == EINTR)
+        continue;
+      return false;
+    }
+    for (ssize_t written = 0; written < got;) {
+      const ssize_t put = ::write(out, buffer + written, std::size_t(got - written));
+      if (put < 0 && errno != EINTR)
+        return false;
+      written += put > 0 ? put : 0;
+    }
+    remaining -= got;
+  }
+  return true;
+}
+
+bool PosixFileSystem::CopyStampAndMode(Handle /*source*/, Handle temporary) {
+  const int out = int(temporary);
+  const mode_t mode = source_.st_mode & 0777;
+  // The file was created with the source's mode, less what the umask took.
+  if ((mode & ~umask_) != mode && ::fchmod(out, mode) != 0)
+    return false;
+  const struct timespec times[2] = {source_.st_atim, source_.st_mtim};
+  return ::futimens(out, times) == 0;
+}
+
+bool PosixFileSystem::CloseTemporary(Handle temporary) { return ::close(int(temporary)) == 0; }
+
+bool PosixFileSystem::ReplaceTarget(const std::string& temporaryPath, const std::string& target) {
+  std::string name, temporaryName;
+  const int dirFd = Locate(targets_, target, name);
+  if (dirFd == -1 || Locate(targets_, temporaryPath, temporaryName) != dirFd)
+    return false;
+  return ::renameat(dirFd, temporaryName.c_str(), dirFd, name.c_str()) == 0;
+}
+
+void PosixFileSystem::RemoveTemporary(const std::string& temporaryPath) {
+  std::string name;
+  const int dirFd = Locate(targets_, temporaryPath, name);
+  if (dirFd != -1)
+    ::unlinkat(dirFd, name.c_str(), 0);
+}
+
+void PosixFileSystem::CloseSource(Handle source) { ::close(int(source)); }
+
+}  // namespace trasvex

@@ -1,0 +1,76 @@
+// File-system services on POSIX systems (Linux, macOS).
+//
+// Platform rules, mirroring the Windows backend's attributes:
+// - hidden: a name that begins with "." ("." and ".." themselves excepted);
+// - system: anything that is neither a regular file nor a directory (FIFO,
+//   socket, device), a symbolic link to a directory and a dangling link. A
+//   link to a regular file counts as that file;
+// - read-only: a file without its owner's write bit, and such a target is
+//   never replaced, also when the program runs as root;
+// - stamps: the last-write time in local time (localtime_r, so TZ is
+//   honoured), packed with the zone rules of that instant;
+// - names match masks without case for ASCII letters; the destination
+//   look-ups are exact, as the file system itself is.
+// Look-ups of names inside the directory being worked on go through open
+// directory handles, so the kernel does not resolve the whole path again for
+// every file.
+#pragma once
+
+#include <sys/stat.h>
+#include <sys/types.h>
+
+#include <string>
+#include <string_view>
+
+#include "FileSystem.h"
+
+namespace trasvex {
+
+class PosixFileSystem final : public FileSystem {
+ public:
+  PosixFileSystem();
+  ~PosixFileSystem() override;
+  PosixFileSystem(const PosixFileSystem&) = delete;
+  PosixFileSystem& operator=(const PosixFileSystem&) = delete;
+
+  const PathStyle& Style() const override { return PathStyle::Posix; }
+  std::string DateSeparator() const override { return "/"; }
+  std::string TimeSeparator() const override { return ":"; }
+
+  bool IsDirectory(const std::string& path) override;
+  DosDateTime FileAge(const std::string& path) override;
+  bool CreateDirectory(const std::string& path) override;
+  void Scan(const std::string& pattern, unsigned attributeSet,
+            std::vector<SearchEntry>& entries) override;
+  bool ReadWholeFile(const std::string& path, std::string& bytes) override;
+
+  Handle OpenSource(const std::string& path) override;
+  bool TargetReplaceable(const std::string& target) override;
+  Handle CreateTemporary(const std::string& target, std::string& temporaryPath) override;
+  bool CopyContents(Handle source, Handle temporary) override;
+  bool CopyStampAndMode(Handle source, Handle temporary) override;
+  bool CloseTemporary(Handle temporary) override;
+  bool ReplaceTarget(const std::string& temporaryPath, const std::string& target) override;
+  void RemoveTemporary(const std::string& temporaryPath) override;
+  void CloseSource(Handle source) override;
+
+ private:
+  // A directory kept open for the names inside it, known by its path text.
+  struct OpenDirectory {
+    std::string path;
+    int fd = -1;
+  };
+
+  // The handle of |path|'s directory, opened into |slot| when the slot holds
+  // another one, and the name relative to it. -1 when it cannot be opened.
+  static int Locate(OpenDirectory& slot, std::string_view path, std::string& name);
+  void ForgetDirectories();
+
+  OpenDirectory targets_;  // destination look-ups and the copy's target
+  OpenDirectory sources_;  // the copy's source
+  struct stat source_ {};  // the source of the copy in progress
+  mode_t umask_;
+  unsigned temporaryCounter_ = 0;
+};
+
+}  // namespace trasvex

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "../DosDateTime.h"
+
+namespace trasvex {
+
+// Attribute bits of a scanned entry.
+enum Attribute : unsigned {
+  kReadOnly = 1,
+  kHidden = 2,
+  kSystem = 4,
+  kVolumeLabel = 8,
+  kDirectory = 16,
+  kArchive = 32,
+};
+
+// The attribute sets the walk scans with: plain files and directories, and
+// directories (files come back too; the caller keeps the directories).
+inline constexpr unsigned kFilesAndDirectories = kReadOnly | kDirectory | kArchive;
+inline constexpr unsigned kDirectories = kDirectory;
+
+// One entry that a directory scan returns.
+struct SearchEntry {
+  std::string name;        // without directory
+  std::int64_t size = 0;   // the true size in bytes; 0 for a directory
+  unsigned attributes = 0;
+  DosDateTime stamp = kNoFile;
+
+  bool IsDirectory() const { return attributes & kDirectory; }
+  bool IsDotOrDotDot() const { return name == "." || name == ".."; }
+};
+
+}  // namespace trasvex

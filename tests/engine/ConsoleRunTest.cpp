@@ -1,0 +1,115 @@
+// The unattended run without a display, in process and as the program.
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <sstream>
+
+#include "ConfigLines.h"
+#include "ConsoleHost.h"
+#include "EngineFixture.h"
+
+namespace trasvex::test {
+namespace {
+
+class ConsoleRun : public EngineFixture {
+ protected:
+  int RunConsole(const std::vector<std::string>& arguments) {
+    out_.str("");
+    err_.str("");
+    return ConsoleHost::RunUnattended(CommandLine::Parse(arguments), *fs_, out_, err_);
+  }
+  void WriteConfig(const std::vector<std::string>& lines) {
+    std::vector<std::string> expanded;
+    for (std::string line : lines) {
+      for (std::size_t at = line.find('@'); at != std::string::npos; at = line.find('@'))
+        line.replace(at, 1, tree_.Root());
+      expanded.push_back(line);
+    }
+    tree_.Write("lista.rtf", WriteConfigLines(expanded) + "\r\n");
+  }
+  std::ostringstream out_, err_;
+};
+
+TEST_F(ConsoleRun, ListsRowsToOutputAndTheSummaryLast) {
+  tree_.Add("src/a.txt 2024-05-03 10:11:12 2048");
+  WriteConfig({"@/dst = @/src"});
+  EXPECT_EQ(RunConsole({P("lista.rtf"), "auto", "list"}), ConsoleHost::kClean);
+  EXPECT_EQ(out_.str(), "2024/05/03 10:11:12\t" + P("src") + "\ta\t.TXT\t     2K\t  0\n");
+  EXPECT_EQ(err_.str(), "Archs (1): 1 exitos, 0 fallos.\n");
+  EXPECT_EQ(RunConsole({P("lista.rtf"), "AUTO", "LISTCOPY"}), ConsoleHost::kClean);
+  EXPECT_EQ(out_.str(), "Copy\t" + P("src") + "/\ta.txt\t" + P("dst") + "\t\t\n");
+}
+
+TEST_F(ConsoleRun, MessagesGoToErrorsAndTheRunGoesOn) {
+  tree_.Add("src/a.txt 2024-05-03 10:11:12");
+  // Each rejected line becomes the extension list: the empty line clears it.
+  WriteConfig({"@/x = @/x", "@/dst = @/falta/sub", "", "@/dst = @/src"});
+  EXPECT_EQ(RunConsole({P("lista.rtf"), "AUTO"}), ConsoleHost::kMessagesShown);
+  EXPECT_EQ(err_.str(), "ERROR: los directorios fuente y destino son iguales!\n"
+                        "ERROR: el directorio " + P("falta/sub") + " no existe!\n"
+                        "Archs (1): 1 copias, 0 fallos.\n");
+  EXPECT_TRUE(tree_.Exists("dst/a.txt"));
+}
+
+TEST_F(ConsoleRun, SwitchesReachTheRun) {
+  tree_.Add("src/a.txt 2020-01-01 00:00:00");
+  tree_.Add("src/sub/b.txt 2020-01-01 00:00:00");
+  tree_.Add("dst/a.txt 2022-01-01 00:00:00");
+  WriteConfig({"@/dst = @/src"});
+  EXPECT_EQ(RunConsole({P("lista.rtf"), "AUTO", "NODIRS", "NUEVOS"}), ConsoleHost::kMessagesShown);
+  EXPECT_EQ(tree_.Read("dst/a.txt"), "dst/a.txt");
+  EXPECT_FALSE(tree_.Exists("dst/sub"));
+}
+
+TEST_F(ConsoleRun, AMissingConfigurationDoesNotRun) {
+  EXPECT_EQ(RunConsole({P("falta.rtf"), "AUTO"}), ConsoleHost::kNotRun);
+  EXPECT_EQ(err_.str(), "Cannot open file " + P("falta.rtf") + ".\n");
+  tree_.Add("carpeta.rtf/");
+  EXPECT_EQ(RunConsole({P("carpeta.rtf"), "AUTO"}), ConsoleHost::kNotRun);
+}
+
+TEST_F(ConsoleRun, CellsWithLineBreaksStayOnOneLine) {
+  tree_.Add("src/");
+  tree_.Write("src/a\tb\nc\r.txt", "x");
+  WriteConfig({"@/dst = @/src"});
+  EXPECT_EQ(RunConsole({P("lista.rtf"), "AUTO", "LIST"}), ConsoleHost::kClean);
+  EXPECT_NE(out_.str().find("\ta\\tb\\nc\\r\t.TXT\t"), std::string::npos);
+  const std::string output = out_.str();
+  EXPECT_EQ(std::count(output.begin(), output.end(), '\n'), 1);
+}
+
+// The program itself, started without a display.
+class Program : public ConsoleRun {
+ protected:
+  int Start(const std::string& arguments, std::string* output = nullptr) {
+    const std::string command = "cd '" + tree_.Root() + "' && env -u DISPLAY -u WAYLAND_DISPLAY "
+                                "-u QT_QPA_PLATFORM '" TRASVEX_PROGRAM "' " + arguments +
+                                " 2>&1";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    char buffer[4096];
+    std::string text;
+    while (const std::size_t got = std::fread(buffer, 1, sizeof buffer, pipe))
+      text.append(buffer, got);
+    const int status = ::pclose(pipe);
+    if (output)
+      *output = text;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+};
+
+TEST_F(Program, ExitStatusTellsHowTheRunWent) {
+  tree_.Add("src/a.txt 2020-01-01 00:00:00");
+  WriteConfig({"dst = src"});
+  std::string output;
+  EXPECT_EQ(Start("lista.rtf AUTO LIST", &output), 0);
+  EXPECT_NE(output.find("Archs (1): 1 exitos, 0 fallos."), std::string::npos);
+  EXPECT_EQ(Start("lista.rtf AUTO"), 0);
+  EXPECT_EQ(tree_.Read("dst/a.txt"), "src/a.txt");
+  WriteConfig({"dst = falta/sub"});
+  EXPECT_EQ(Start("lista.rtf AUTO"), 1);
+  EXPECT_EQ(Start("falta.rtf AUTO", &output), 2);
+  EXPECT_EQ(output, "Cannot open file falta.rtf.\n");
+}
+
+}  // namespace
+}  // namespace trasvex::test

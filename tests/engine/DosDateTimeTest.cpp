@@ -1,0 +1,53 @@
+#include <gtest/gtest.h>
+
+#include "DosDateTime.h"
+
+namespace trasvex {
+namespace {
+
+std::tm Local(int year, int month, int day, int hour, int minute, int second) {
+  std::tm local{};
+  local.tm_year = year - 1900;
+  local.tm_mon = month - 1;
+  local.tm_mday = day;
+  local.tm_hour = hour;
+  local.tm_min = minute;
+  local.tm_sec = second;
+  return local;
+}
+
+TEST(DosDateTime, PacksAndUnpacksWithEvenSeconds) {
+  const DosDateTime stamp = PackDosDateTime(Local(2024, 5, 3, 10, 11, 13));
+  const DateTimeParts parts = UnpackDosDateTime(stamp);
+  EXPECT_EQ(parts.year, 2024);
+  EXPECT_EQ(parts.month, 5);
+  EXPECT_EQ(parts.day, 3);
+  EXPECT_EQ(parts.hour, 10);
+  EXPECT_EQ(parts.minute, 11);
+  EXPECT_EQ(parts.second, 12);
+  EXPECT_EQ(stamp, PackDosDateTime(Local(2024, 5, 3, 10, 11, 12)));
+  EXPECT_EQ(FormatDosDateTime(stamp, "/", ":"), "2024/05/03 10:11:12");
+  EXPECT_EQ(FormatDosDateTime(stamp, "-", "."), "2024-05-03 10.11.12");
+}
+
+TEST(DosDateTime, ClampsTimesTheFormatCannotHold) {
+  EXPECT_EQ(FormatDosDateTime(PackDosDateTime(Local(1970, 1, 1, 0, 0, 0)), "/", ":"),
+            "1980/01/01 00:00:00");
+  EXPECT_EQ(FormatDosDateTime(PackDosDateTime(Local(2200, 6, 1, 0, 0, 0)), "/", ":"),
+            "2107/12/31 23:59:58");
+  EXPECT_NE(PackDosDateTime(Local(2200, 6, 1, 0, 0, 0)), kNoFile);
+}
+
+TEST(DosDateTime, ComparesInTimeOrderAcross2044) {
+  const DosDateTime y2043 = PackDosDateTime(Local(2043, 12, 31, 23, 59, 58));
+  const DosDateTime y2044 = PackDosDateTime(Local(2044, 1, 1, 0, 0, 0));
+  const DosDateTime y2107 = PackDosDateTime(Local(2107, 12, 31, 23, 59, 58));
+  EXPECT_LT(y2044, 0);  // the packed value is negative as a signed number
+  EXPECT_GT(CompareDosDateTime(y2044, y2043), 0);
+  EXPECT_GT(CompareDosDateTime(y2107, y2044), 0);
+  EXPECT_LT(CompareDosDateTime(y2043, y2107), 0);
+  EXPECT_EQ(CompareDosDateTime(y2044, y2044), 0);
+}
+
+}  // namespace
+}  // namespace trasvex

@@ -1,0 +1,159 @@
+// What the POSIX backend counts as hidden, system and read-only, and how its
+// copy keeps targets safe.
+#include <gtest/gtest.h>
+#include <csignal>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include "EngineFixture.h"
+#include "fs/PosixFileSystem.h"
+
+namespace trasvex::test {
+namespace {
+
+using Names = std::vector<std::string>;
+
+class PosixFiles : public EngineFixture {
+ protected:
+  Names ScanNames(const std::string& pattern, unsigned attributeSet) {
+    std::vector<SearchEntry> entries;
+    fs_->Scan(pattern, attributeSet, entries);
+    Names names;
+    for (const SearchEntry& entry : entries)
+      names.push_back(entry.name);
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+  void MakeSocket(const std::string& path) {
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    path.copy(address.sun_path, sizeof address.sun_path - 1);
+    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ::close(fd);
+  }
+};
+
+TEST_F(PosixFiles, ScansSkipHiddenAndSystemEntries) {
+  tree_.Add("src/a.txt 2020-01-01 00:00:00");
+  tree_.Add("src/.oculto 2020-01-01 00:00:00");
+  tree_.Add("src/dir/");
+  ASSERT_EQ(::mkfifo(P("src/fifo").c_str(), 0644), 0);
+  MakeSocket(P("src/sock"));
+  ASSERT_EQ(::symlink("a.txt", P("src/enlace.txt").c_str()), 0);
+  ASSERT_EQ(::symlink("dir", P("src/enlace-dir").c_str()), 0);
+  ASSERT_EQ(::symlink("nada", P("src/roto").c_str()), 0);
+  EXPECT_EQ(ScanNames(P("src/*.*"), kFilesAndDirectories),
+            (Names{".", "..", "a.txt", "dir", "enlace.txt"}));
+  EXPECT_EQ(ScanNames(P("src/*.txt"), kDirectories), (Names{"a.txt", "enlace.txt"}));
+  EXPECT_EQ(ScanNames(P("src/*.*"), kFilesAndDirectories | kHidden | kSystem),
+            (Names{".", "..", ".oculto", "a.txt", "dir", "enlace-dir", "enlace.txt", "fifo",
+                   "roto", "sock"}));
+  EXPECT_TRUE(ScanNames(P("falta/*.*"), kFilesAndDirectories).empty());
+}
+
+TEST_F(PosixFiles, AFifoInTheSourceNeverBlocksARun) {
+  tree_.Add("src/a.txt 2020-01-01 00:00:00");
+  ASSERT_EQ(::mkfifo(P("src/tubo").c_str(), 0644), 0);
+  ASSERT_EQ(::symlink("tubo", P("src/tubo.txt").c_str()), 0);
+  host_.options.subDirs = false;
+  Run({"@/dst = @/src", "@/dst2 = @/src/tubo"});
+  EXPECT_EQ(tree_.List("dst"), Names{"a.txt"});
+  EXPECT_TRUE(host_.messages.empty());
+  EXPECT_EQ(fs_->FileAge(P("src/tubo")), kNoFile);
+}
+
+TEST_F(PosixFiles, ALinkToAFileIsCopiedAsThatFile) {
+  tree_.Add("real/a.txt 2020-01-01 00:00:00");
+  tree_.Add("src/");
+  ASSERT_EQ(::symlink(P("real/a.txt").c_str(), P("src/a.txt").c_str()), 0);
+  Run({"@/dst = @/src"});
+  struct stat st;
+  ASSERT_EQ(::lstat(P("dst/a.txt").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISREG(st.st_mode));
+  EXPECT_EQ(tree_.Read("dst/a.txt"), "real/a.txt");
+}
+
+TEST_F(PosixFiles, TheCopyCarriesModeAndStampAndLeavesNoTemporaryFile) {
+  tree_.Add("src/script.sh 2020-01-02 03:04:05");
+  tree_.Add("src/lectura.txt 2020-01-02 03:04:05");
+  ::chmod(P("src/script.sh").c_str(), 0751);
+  ::chmod(P("src/lectura.txt").c_str(), 0444);
+  Run({"@/dst = @/src"});
+  EXPECT_EQ(tree_.Mode("dst/script.sh"), 0751u);
+  EXPECT_EQ(tree_.Mode("dst/lectura.txt"), 0444u);
+  EXPECT_EQ(tree_.Stamp("dst/script.sh"), TempTree::LocalTime("2020-01-02 03:04:05"));
+  EXPECT_EQ(tree_.List("dst"), (Names{"lectura.txt", "script.sh"}));
+}
+
+TEST_F(PosixFiles, AReadOnlyTargetIsNeverReplacedEvenByRoot) {
+  tree_.Add("src/a.txt 2022-01-01 00:00:00");
+  tree_.Add("dst/a.txt 2020-01-01 00:00:00");
+  ::chmod(P("dst/a.txt").c_str(), 0444);
+  Run({"@/dst = @/src"});
+  EXPECT_EQ(tree_.Read("dst/a.txt"), "dst/a.txt");
+  EXPECT_EQ(Counters().fallidos, 1);
+  EXPECT_EQ(host_.messages, Names{"ERROR: No se pudo copiar el archivo " + P("src") + "/a.txt"});
+  EXPECT_EQ(tree_.List("dst"), Names{"a.txt"});
+}
+
+TEST_F(PosixFiles, AFailedCopyLeavesTheOldTargetWhole) {
+  tree_.Add("src/a.txt 2022-01-01 00:00:00 1000000");
+  tree_.Add("dst/a.txt 2020-01-01 00:00:00");
+  // A file-size limit fails the writing part-way, as a full disk would.
+  ::signal(SIGXFSZ, SIG_IGN);
+  rlimit old{};
+  ::getrlimit(RLIMIT_FSIZE, &old);
+  rlimit small = old;
+  small.rlim_cur = 65536;
+  ::setrlimit(RLIMIT_FSIZE, &small);
+  Run({"@/dst = @/src"});
+  ::setrlimit(RLIMIT_FSIZE, &old);
+  EXPECT_EQ(tree_.Read("dst/a.txt"), "dst/a.txt");
+  EXPECT_EQ(tree_.List("dst"), Names{"a.txt"});
+  EXPECT_EQ(Counters().fallidos, 1);
+  EXPECT_EQ(host_.messages, Names{"ERROR: No se pudo copiar el archivo " + P("src") + "/a.txt"});
+}
+
+TEST_F(PosixFiles, TheCopyReplacesAnExistingTargetWhole) {
+  tree_.Add("src/a.txt 2022-01-01 00:00:00 10");
+  tree_.Add("dst/");
+  tree_.Write("dst/a.txt", std::string(100000, 'o'));
+  const std::string target = P("dst/a.txt");
+  ASSERT_TRUE(fs_->CopyFile(P("src/a.txt"), target));
+  EXPECT_EQ(tree_.Read("dst/a.txt"), std::string(10, 'x'));
+  EXPECT_FALSE(fs_->CopyFile(P("src/falta.txt"), target));
+  EXPECT_FALSE(fs_->CopyFile(P("src"), P("dst/otro")));
+  EXPECT_EQ(tree_.List("dst"), Names{"a.txt"});
+}
+
+TEST_F(PosixFiles, LargeFilesListTheirTrueSize) {
+  tree_.Add("src/");
+  const int fd = ::open(P("src/grande.bin").c_str(), O_CREAT | O_WRONLY, 0644);
+  ASSERT_EQ(::ftruncate(fd, (std::int64_t(3) << 30) + 600), 0);  // sparse: 3 GiB
+  ::close(fd);
+  List({"@/dst = @/src"});
+  ASSERT_EQ(host_.rows.size(), 1u);
+  EXPECT_EQ(host_.rows.at(1)[4], "3145729K");
+}
+
+TEST_F(PosixFiles, FileAndDirectoryTests) {
+  tree_.Add("d/f.txt 2020-01-01 00:00:00");
+  EXPECT_TRUE(fs_->IsDirectory(P("d")));
+  EXPECT_TRUE(fs_->IsDirectory(P("d") + "/"));
+  EXPECT_FALSE(fs_->IsDirectory(P("d/f.txt")));
+  EXPECT_FALSE(fs_->IsDirectory(""));
+  EXPECT_TRUE(fs_->FileExists(P("d/f.txt")));
+  EXPECT_FALSE(fs_->FileExists(P("d")));
+  EXPECT_FALSE(fs_->FileExists(P("d/*.txt")));  // look-ups are exact here
+  EXPECT_FALSE(fs_->CreateDirectory(P("x/y")));
+  EXPECT_TRUE(fs_->CreateDirectory(P("x")));
+  EXPECT_FALSE(fs_->CreateDirectory(P("x")));
+}
+
+}  // namespace
+}  // namespace trasvex::test

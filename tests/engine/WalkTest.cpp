@@ -1,0 +1,215 @@
+// The mapping walk: tags, what qualifies, recursion, listing cells and the
+// copy, over real temporary trees.
+#include "EngineFixture.h"
+
+namespace trasvex::test {
+namespace {
+
+using Names = std::vector<std::string>;
+
+class Walk : public EngineFixture {};
+
+TEST_F(Walk, CopiesMissingAndChangedFilesThenNothing) {
+  tree_.Add("src/a.txt 2020-01-02 10:00:00");
+  tree_.Add("src/sub/b.txt 2021-03-04 05:06:07");
+  Run({"@/dst = @/src"});
+  EXPECT_EQ(host_.status[1], "Archs (2): 2 copias, 0 fallos.");
+  EXPECT_EQ(tree_.Read("dst/sub/b.txt"), "src/sub/b.txt");
+  EXPECT_EQ(tree_.Stamp("dst/sub/b.txt"), TempTree::LocalTime("2021-03-04 05:06:07"));
+  Run({"@/dst = @/src"});
+  EXPECT_EQ(host_.status[1], "Archs (2): 0 copias, 0 fallos.");
+  EXPECT_TRUE(host_.messages.empty());
+}
+
+TEST_F(Walk, RecientesKeepsNewerDestinationFiles) {
+  tree_.Add("src/a.txt 2020-01-01 00:00:00");
+  tree_.Add("dst/a.txt 2022-01-01 00:00:00");
+  host_.options.recientes = true;
+  Run({"@/dst = @/src"});
+  EXPECT_EQ(tree_.Read("dst/a.txt"), "dst/a.txt");
+  EXPECT_EQ(Counters().hechos, 0);
+  host_.options.recientes = false;
+  Run({"@/dst = @/src"});
+  EXPECT_EQ(tree_.Read("dst/a.txt"), "src/a.txt");
+}
+
+TEST_F(Walk, ListingTagsAndCells) {
+  tree_.Add("src/nuevo.txt 2024-05-03 10:11:13 1536");
+  tree_.Add("src/informe.final.doc 2024-05-03 10:00:00 512");
+  tree_.Add("src/LEEME 2024-05-03 10:00:00 0");
+  tree_.Add("src/.perfil 2024-05-03 10:00:00");  // hidden: never listed
+  tree_.Add("src/igual.txt 2024-05-03 10:00:00");
+  tree_.Add("src/viejo.txt 2020-01-01 00:00:00");
+  tree_.Add("dst/informe.final.doc 2020-01-01 00:00:00");
+  tree_.Add("dst/igual.txt 2024-05-03 10:00:01");  // same two-second slot
+  tree_.Add("dst/viejo.txt 2022-01-01 00:00:00");
+  List({"@/dst = @/src"});
+  std::map<std::string, ResultRow> byName;
+  for (const ResultRow& row : host_.Rows())
+    byName[row[2]] = row;
+  ASSERT_EQ(byName.size(), 4u);
+  EXPECT_EQ(byName["nuevo"],
+            (ResultRow{"2024/05/03 10:11:12", P("src"), "nuevo", ".TXT", "     2K", "  0"}));
+  EXPECT_EQ(byName["informe.final"][3], ".DOC");
+  EXPECT_EQ(byName["informe.final"][4], "     1K");
+  EXPECT_EQ(byName["informe.final"][5], "  +");
+  EXPECT_EQ(byName["LEEME"][3], "");
+  EXPECT_EQ(byName["LEEME"][4], "     0K");
+  EXPECT_EQ(byName["viejo"][5], "  -");
+  EXPECT_EQ(host_.status[1], "Archs (5): 4 exitos, 0 fallos.");
+  EXPECT_EQ(host_.rowCount, 20);
+  EXPECT_FALSE(tree_.Exists("dst/nuevo.txt"));  // a listing copies nothing
+}
+
+TEST_F(Walk, ListCopyLayoutAndTheSizingAfterTheRun) {
+  for (int i = 0; i < 25; ++i)
+    tree_.Add("src/f" + std::to_string(i) + ".txt 2020-01-01 00:00:00");
+  host_.options.listaCopia = true;
+  List({"@/dst = @/src"});
+  ASSERT_EQ(host_.rows.size(), 25u);
+  EXPECT_EQ(host_.rows.begin()->first, 1);
+  EXPECT_EQ(host_.rows.rbegin()->first, 25);
+  const ResultRow& row = host_.rows.at(1);
+  EXPECT_EQ(row[0], "Copy");
+  EXPECT_EQ(row[1], P("src") + "/");
+  EXPECT_EQ(row[3], P("dst"));
+  EXPECT_EQ(row[4], "");
+  EXPECT_EQ(host_.rowCount, 26);
+}
+
+TEST_F(Walk, ListingCreatesMissingDestinationDirectories) {
+  tree_.Add("src/a/b/c/");
+  tree_.Add("src/a/x.txt 2020-01-01 00:00:00");
+  List({"@/dst = @/src"});
+  EXPECT_TRUE(tree_.Exists("dst/a/b/c"));
+  EXPECT_EQ(host_.rows.size(), 1u);
+}
+
+TEST_F(Walk, WithoutSubDirsDirectoriesAreExaminedLikeFiles) {
+  tree_.Add("src/a.txt 2020-01-01 00:00:00");
+  tree_.Add("src/sub/b.txt 2020-01-01 00:00:00");
+  host_.options.subDirs = false;
+  Run({"@/dst = @/src"});
+  EXPECT_EQ(host_.status[1], "Archs (2): 1 copias, 1 fallos.");
+  EXPECT_EQ(host_.messages, Names{"ERROR: No se pudo copiar el archivo " + P("src") + "/sub"});
+  EXPECT_EQ(tree_.List("dst"), Names{"a.txt"});
+  host_.messages.clear();
+  List({"@/dst = @/src"});
+  ASSERT_EQ(host_.rows.size(), 1u);
+  EXPECT_EQ(host_.rows.at(1)[2], "sub");
+  EXPECT_EQ(host_.rows.at(1)[4], "     0K");
+}
+
+TEST_F(Walk, AFileMatchedByTwoMasksIsHandledTwice) {
+  tree_.Add("src/a.txt 2020-01-01 00:00:00");
+  Run({"txt *.t*", "@/dst = @/src"});
+  EXPECT_EQ(host_.status[1], "Archs (2): 1 copias, 0 fallos.");
+  List({"txt *.t*", "@/dst2 = @/src"});
+  EXPECT_EQ(host_.rows.size(), 2u);
+}
+
+TEST_F(Walk, ExtensionListWithSubDirsWalksEverySubdirectory) {
+  tree_.Add("src/a.txt 2020-01-01 00:00:00");
+  tree_.Add("src/vacio/");
+  tree_.Add("src/fotos.doc/x.doc 2020-01-01 00:00:00");
+  tree_.Add("src/.oculto/y.doc 2020-01-01 00:00:00");
+  Run({"doc", "@/dst = @/src"});
+  EXPECT_EQ(tree_.List("dst"), (Names{"fotos.doc", "vacio"}));
+  // 'fotos.doc' matches the mask and is walked by both scans.
+  EXPECT_EQ(Counters().examinados, 2);
+}
+
+TEST_F(Walk, AMaskSourceDescendsOnlyIntoMatchingDirectories) {
+  tree_.Add("src/a.txt 2020-01-01 00:00:00");
+  tree_.Add("src/b.doc 2020-01-01 00:00:00");
+  tree_.Add("src/dir.txt/c.doc 2020-01-01 00:00:00");
+  tree_.Add("src/otro/d.txt 2020-01-01 00:00:00");
+  Run({"@/dst = @/src/*.txt"});
+  EXPECT_EQ(tree_.List("dst"), (Names{"a.txt", "dir.txt"}));
+  EXPECT_EQ(tree_.List("dst/dir.txt"), Names{"c.doc"});
+}
+
+TEST_F(Walk, AMaskWithADirectoryPartCopiesTheFilesItFound) {
+  tree_.Add("src/x.txt 2020-01-01 00:00:00");
+  tree_.Add("src/sub/x.txt 2021-01-01 00:00:00");
+  tree_.Add("src/sub/y.txt 2021-01-01 00:00:00");
+  Run({"sub/*.txt", "@/dst = @/src"});
+  EXPECT_TRUE(host_.messages.empty());
+  EXPECT_EQ(tree_.Read("dst/x.txt"), "src/sub/x.txt");
+  EXPECT_EQ(tree_.Read("dst/y.txt"), "src/sub/y.txt");
+  List({"sub/*.txt", "@/dst2 = @/src"});
+  for (const ResultRow& row : host_.Rows())
+    EXPECT_EQ(row[1], P("src/sub"));
+}
+
+TEST_F(Walk, StampsFrom2044OnAreNewerNotOlder) {
+  tree_.Add("src/futuro.txt 2050-06-01 00:00:00");
+  tree_.Add("dst/futuro.txt 2040-06-01 00:00:00");
+  tree_.Add("src/pasado.txt 2040-06-01 00:00:00");
+  tree_.Add("dst/pasado.txt 2050-06-01 00:00:00");
+  host_.options.recientes = true;
+  Run({"@/dst = @/src"});
+  EXPECT_EQ(tree_.Read("dst/futuro.txt"), "src/futuro.txt");
+  EXPECT_EQ(tree_.Read("dst/pasado.txt"), "dst/pasado.txt");
+}
+
+TEST_F(Walk, UnpackableTimesAreClampedSoCopiesCompareEqualAfterwards) {
+  tree_.Add("src/antiguo.txt 1975-01-01 00:00:00");
+  tree_.Add("src/lejano.txt 2150-01-01 00:00:00");
+  Run({"@/dst = @/src"});
+  EXPECT_EQ(Counters().hechos, 2);
+  List({"@/dst = @/src"});
+  EXPECT_TRUE(host_.rows.empty());
+  tree_.Add("src2/antiguo.txt 1975-01-01 00:00:00");
+  List({"@/dst = @/src2"});
+  EXPECT_TRUE(host_.rows.empty());  // an existing file is never reported missing
+}
+
+TEST_F(Walk, PathsLongerThan255BytesAreNeverCut) {
+  const std::string deep = std::string(120, 'a') + "/" + std::string(120, 'b') + "/" +
+                           std::string(120, 'c');
+  tree_.Add("src/" + deep + "/" + std::string(100, 'f') + ".txt 2020-01-01 00:00:00");
+  Run({"@/dst = @/src"});
+  EXPECT_TRUE(host_.messages.empty());
+  EXPECT_EQ(tree_.Read("dst/" + deep + "/" + std::string(100, 'f') + ".txt"),
+            "src/" + deep + "/" + std::string(100, 'f') + ".txt");
+  List({"@/dst2 = @/src"});
+  ASSERT_EQ(host_.rows.size(), 1u);
+  EXPECT_EQ(host_.rows.at(1)[1], P("src/" + deep));
+}
+
+TEST_F(Walk, AnUncreatableDestinationSkipsOnlyItsMapping) {
+  tree_.Add("src/a.txt 2020-01-01 00:00:00");
+  tree_.Add("src/sub/b.txt 2020-01-01 00:00:00");
+  tree_.Add("dst/sub 2020-01-01 00:00:00");  // a file where a directory should be
+  Run({"@/falta/dst = @/src", "@/dst = @/src", "= @/src"});
+  EXPECT_EQ(host_.messages,
+            (Names{"ERROR: No se ha podido crear el directorio " + P("falta/dst") + ".",
+                   "ERROR: No se ha podido crear el directorio " + P("dst/sub") + ".",
+                   "ERROR: No se ha podido crear el directorio ."}));
+  EXPECT_EQ(tree_.Read("dst/a.txt"), "src/a.txt");
+}
+
+TEST_F(Walk, OptionsAreReadAtTheirPointOfUse) {
+  tree_.Add("src/a.txt 2020-01-01 00:00:00");
+  tree_.Add("src/b.txt 2020-01-01 00:00:00");
+  host_.onProcessEvents = [this] { host_.options.listado = false; };
+  List({"@/dst = @/src"});
+  // Listado was cleared at the first file: the rest are copied, and the
+  // summary speaks of copies without sizing the table.
+  EXPECT_EQ(host_.rows.size(), 0u);
+  EXPECT_EQ(tree_.List("dst"), (Names{"a.txt", "b.txt"}));
+  EXPECT_EQ(host_.status[1], "Archs (2): 2 copias, 0 fallos.");
+  EXPECT_EQ(host_.rowCount, 20);
+}
+
+TEST_F(Walk, ADestinationInsideItsSourceEnds) {
+  tree_.Add("datos/a.txt 2020-01-01 00:00:00");
+  Run({"@/datos/copia = @/datos"});
+  EXPECT_FALSE(host_.messages.empty());
+  EXPECT_TRUE(host_.messages.back().starts_with("ERROR: No se ha podido crear el directorio "));
+  EXPECT_EQ(tree_.Read("datos/copia/a.txt"), "datos/a.txt");
+}
+
+}  // namespace
+}  // namespace trasvex::test

@@ -1,0 +1,64 @@
+// A RunHost that records everything a run does, for tests.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "RunHost.h"
+
+namespace trasvex::test {
+
+class RecordingHost : public RunHost {
+ public:
+  explicit RecordingHost(std::vector<std::string> lines = {}) : lines(std::move(lines)) {}
+
+  void SetStatus(int panel, const std::string& text) override { status[panel] = text; }
+  void ShowMessage(const std::string& text) override {
+    messages.push_back(text);
+    if (onMessage)
+      onMessage(text);
+  }
+  void ProcessEvents() override {
+    ++pumps;
+    if (onProcessEvents)
+      onProcessEvents();
+  }
+  RunOptions Options() override { return options; }
+  void Encabezados() override {
+    ++resets;
+    rows.clear();
+    rowCount = 20;
+  }
+  void ListarArchivo(int row, const ResultRow& cells) override { rows[row] = cells; }
+  void SetRowCount(int count) override { rowCount = count; }
+  void SetBusy(bool busy) override { busyChanges.push_back(busy); }
+  int LineCount() override { return int(lines.size()); }
+  std::string Line(int index) override {
+    return index < LineCount() ? lines[std::size_t(index)] : std::string();
+  }
+  void SetLine(int index, const std::string& text) override { lines[std::size_t(index)] = text; }
+
+  // The listed rows in order, each as its six cells.
+  std::vector<ResultRow> Rows() const {
+    std::vector<ResultRow> ordered;
+    for (const auto& [row, cells] : rows)
+      ordered.push_back(cells);
+    return ordered;
+  }
+
+  std::vector<std::string> lines;
+  RunOptions options;
+  std::string status[2];
+  std::vector<std::string> messages;
+  std::map<int, ResultRow> rows;
+  int rowCount = 100;
+  int resets = 0;
+  int pumps = 0;
+  std::vector<bool> busyChanges;
+  std::function<void()> onProcessEvents;
+  std::function<void(const std::string&)> onMessage;
+};
+
+}  // namespace trasvex::test

@@ -1,0 +1,46 @@
+// A temporary directory tree built from a compact description, removed with
+// everything in it when the test ends.
+//
+//   TempTree tree({"src/a.txt 2020-01-02 10:00:00",      // file, stamp
+//                  "src/big.bin 2020-01-02 10:00:00 1536",  // and size
+//                  "src/sub/"});                             // directory
+//
+// Stamps are local times; the test main runs in UTC. A file's content is
+// its size in bytes of 'x', or its own path when no size is given.
+#pragma once
+
+#include <ctime>
+#include <string>
+#include <vector>
+
+namespace trasvex::test {
+
+class TempTree {
+ public:
+  explicit TempTree(const std::vector<std::string>& description = {});
+  ~TempTree();
+  TempTree(const TempTree&) = delete;
+  TempTree& operator=(const TempTree&) = delete;
+
+  // Adds one described entry.
+  void Add(const std::string& description);
+  // The absolute path of |relative| inside the tree.
+  std::string Path(const std::string& relative = "") const;
+  const std::string& Root() const { return root_; }
+
+  bool Exists(const std::string& relative) const;
+  std::string Read(const std::string& relative) const;
+  void Write(const std::string& relative, const std::string& content) const;
+  void SetStamp(const std::string& relative, const std::string& localTime) const;
+  std::time_t Stamp(const std::string& relative) const;
+  unsigned Mode(const std::string& relative) const;
+  // The names in a directory, sorted, "." and ".." left out.
+  std::vector<std::string> List(const std::string& relative) const;
+
+  static std::time_t LocalTime(const std::string& text);  // "yyyy-mm-dd hh:mm:ss"
+
+ private:
+  std::string root_;
+};
+
+}  // namespace trasvex::test
