@@ -47,14 +47,19 @@ void ResultsTable::Encabezados(bool listaCopia) {
 void ResultsTable::ListarArchivo(int row, const Row& cells) {
   if (row < 1)
     return;
-  if (rowCount_ <= row)
-    SetRowCount(row + kGrowthStep);
+  SetRowCount(RowsFor(row));
   rows_[std::size_t(row)] = cells;
+}
+
+int ResultsTable::RowsFor(int row) const {
+  return rowCount_ <= row ? row + kGrowthStep : rowCount_;
 }
 
 void ResultsTable::SetRowHeight(int pixels) { rowHeight_ = std::max(pixels, 1); }
 
 void ResultsTable::SetRowCount(int rows) {
+  if (rows == rowCount_)
+    return;
   rowCount_ = std::max(rows, 1);
   rows_.resize(std::size_t(rowCount_));
 }

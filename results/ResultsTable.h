@@ -19,9 +19,11 @@ class ResultsTable {
   // Empties every cell, sets 20 rows, and writes the headers and column
   // widths of the listing layout or, with |listaCopia|, the list-copy layout.
   void Encabezados(bool listaCopia);
-  // Writes data row |row|, first growing the table to |row| + 64 rows when
-  // it has no more than |row| rows.
+  // Writes data row |row|, first growing the table to RowsFor(row) rows.
   void ListarArchivo(int row, const Row& cells);
+  // The row count once data row |row| is written: |row| + 64 when the table
+  // has no more than |row| rows, else the present count.
+  int RowsFor(int row) const;
   // Rows beyond a smaller count are dropped; new rows are empty.
   void SetRowCount(int rows);
   void SetRowHeight(int pixels);

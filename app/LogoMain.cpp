@@ -1,0 +1,396 @@
+#include "LogoMain.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QFrame>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTextBlock>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "About.h"
+#include "ResultsGridModel.h"
+
+namespace trasvex {
+
+namespace {
+
+// A run pumps events after every status change; processing them at most this
+// often keeps the window responsive and lets the panels repaint at a human
+// rate instead of once per file.
+constexpr qint64 kPumpIntervalMs = 20;
+
+QIcon ButtonIcon(const QString& image) {
+  QIcon icon(":/images/" + image + ".png");
+  icon.addFile(":/images/" + image + "-disabled.png", {}, QIcon::Disabled);
+  return icon;
+}
+
+}  // namespace
+
+TLogoAppForm::TLogoAppForm(std::unique_ptr<FileSystem> fileSystem, QWidget* parent)
+    : QMainWindow(parent),
+      fileSystem_(std::move(fileSystem)),
+      distribuidor_(*this, *fileSystem_) {
+  setObjectName("LogoAppForm");
+  setWindowTitle("Trasvex");
+  setAccessibleName("Trasvex");
+  QFont systemFont = QApplication::font();
+  systemFont.setPixelSize(13);
+  setFont(systemFont);
+
+  auto* client = new QWidget(this);
+  auto* column = new QVBoxLayout(client);
+  column->setContentsMargins(0, 0, 0, 0);
+  column->setSpacing(0);
+  setCentralWidget(client);
+
+  CreateSpeedPanel();
+  CreatePages();
+  column->addWidget(SpeedPanel);
+  column->addWidget(PageControl1, 1);
+  CreateStatusBar();
+  CreateMenu();
+
+  resize(575, 410);
+  move(246, 280);
+  SpeedPanel->setFocus();
+}
+
+TLogoAppForm::~TLogoAppForm() = default;
+
+QString TLogoAppForm::ApplicationTitle(const QString& executableName) {
+  const QString name = QFileInfo(executableName).fileName().section('.', 0, 0);
+  return name.left(1) + name.mid(1).toLower();
+}
+
+void TLogoAppForm::CreateSpeedPanel() {
+  SpeedPanel = new QFrame;
+  SpeedPanel->setObjectName("SpeedPanel");
+  SpeedPanel->setAccessibleName("Botones");
+  SpeedPanel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+  SpeedPanel->setFixedHeight(30);
+  SpeedPanel->setFocusPolicy(Qt::StrongFocus);
+
+  OpenBtn = AddButton("OpenBtn", "Abrir", "open", 10);
+  SaveBtn = AddButton("SaveBtn", "Salvar", "save", 42);
+  CopyBtn = AddButton("CopyBtn", "Copiar", "copy", 74);
+  CambiarBtn = AddButton("CambiarBtn", "Cambiar", "swap", 106);
+  ExitBtn = AddButton("ExitBtn", "Salir", "exit", 138);
+  connect(OpenBtn, &QToolButton::clicked, this, &TLogoAppForm::FileOpen);
+  connect(SaveBtn, &QToolButton::clicked, this, &TLogoAppForm::FileSave);
+  connect(CopyBtn, &QToolButton::clicked, this, &TLogoAppForm::CopyBtnClick);
+  connect(CambiarBtn, &QToolButton::clicked, this, &TLogoAppForm::CambiarBtnClick);
+  connect(ExitBtn, &QToolButton::clicked, this, &TLogoAppForm::FileExit);
+
+  const struct {
+    QCheckBox*& box;
+    const char* name;
+    const char* text;
+    int x;
+    int width;
+    bool ticked;
+  } boxes[] = {
+      {CBrecursivo, "CBrecursivo", "SubDirs", 184, 73, true},
+      {CBListado, "CBListado", "Listado", 276, 73, false},
+      {CBRecientes, "CBRecientes", "Recientes", 368, 89, false},
+  };
+  for (const auto& b : boxes) {
+    b.box = new QCheckBox(b.text, SpeedPanel);
+    b.box->setObjectName(b.name);
+    b.box->setAccessibleName(b.text);
+    b.box->setGeometry(b.x, 8, b.width, 17);
+    b.box->setChecked(b.ticked);
+  }
+
+  MExts = new QPlainTextEdit(SpeedPanel);
+  MExts->setObjectName("MExts");
+  MExts->setAccessibleName("Extensiones");
+  MExts->hide();
+}
+
+QToolButton* TLogoAppForm::AddButton(const char* name, const char* hint, const char* image, int x) {
+  auto* button = new QToolButton(SpeedPanel);
+  button->setObjectName(name);
+  button->setAccessibleName(hint);
+  button->setStatusTip(hint);
+  button->setToolTip(hint);
+  button->setToolTipDuration(2500);
+  button->setIcon(ButtonIcon(image));
+  button->setIconSize({18, 18});
+  button->setGeometry(x, 3, 25, 25);
+  button->setFocusPolicy(Qt::NoFocus);
+  return button;
+}
+
+void TLogoAppForm::CreatePages() {
+  PageControl1 = new QTabWidget;
+  PageControl1->setObjectName("PageControl1");
+  PageControl1->setAccessibleName("Páginas");
+
+  Mparams = new QPlainTextEdit;
+  Mparams->setObjectName("Mparams");
+  Mparams->setAccessibleName("Parámetros");
+  Mparams->setLineWrapMode(QPlainTextEdit::NoWrap);
+  Mparams->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  Mparams->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  Mparams->setFrameStyle(QFrame::NoFrame);
+  AddPage("TabSheet1", "Parámetros", Mparams);
+
+  grid_ = new ResultsGridModel(this);
+  SGresults = new QTableView;
+  SGresults->setObjectName("SGresults");
+  SGresults->setAccessibleName("Resultado");
+  SGresults->setModel(grid_);
+  SGresults->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  SGresults->setSelectionMode(QAbstractItemView::ContiguousSelection);
+  SGresults->setWordWrap(false);
+  SGresults->setTextElideMode(Qt::ElideNone);
+  SGresults->setCornerButtonEnabled(false);
+  QFont cellFont("Arial");
+  cellFont.setPixelSize(11);
+  SGresults->setFont(cellFont);
+  SGresults->verticalHeader()->hide();
+  for (QHeaderView* header : {SGresults->horizontalHeader(), SGresults->verticalHeader()}) {
+    header->setMinimumSectionSize(0);
+    header->setSectionResizeMode(QHeaderView::Fixed);
+    header->setSectionsMovable(false);
+    header->setHighlightSections(false);
+  }
+  SGresults->horizontalHeader()->setSectionsClickable(false);
+  SGresults->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  SGresults->setCurrentIndex(grid_->index(0, 0));
+  SGresults->viewport()->installEventFilter(this);
+  SGresults->horizontalHeader()->viewport()->installEventFilter(this);
+  connect(SGresults->selectionModel(), &QItemSelectionModel::currentChanged, this,
+          [this](const QModelIndex& current) {
+            if (current.isValid())
+              sortColumn_ = current.column();
+          });
+  connect(grid_, &ResultsGridModel::GeometryChanged, this, &TLogoAppForm::ApplyGridGeometry);
+  ApplyGridGeometry();
+  AddPage("TabSheet2", "Resultado", SGresults);
+  PageControl1->setCurrentIndex(0);
+}
+
+void TLogoAppForm::AddPage(const char* name, const QString& title, QWidget* content) {
+  auto* page = new QWidget;
+  page->setObjectName(name);
+  page->setAccessibleName(title);
+  auto* fill = new QVBoxLayout(page);
+  fill->setContentsMargins(0, 0, 0, 0);
+  fill->addWidget(content);
+  PageControl1->addTab(page, title);
+}
+
+void TLogoAppForm::CreateStatusBar() {
+  QStatusBar* bar = statusBar();
+  bar->setObjectName("StatusBar");
+  bar->setAccessibleName("Estado");
+  bar->setFixedHeight(19);
+  bar->setStyleSheet("QStatusBar::item { border: none; }");
+  const char* names[] = {"Línea en curso", "Archivo y resumen"};
+  for (int panel = 0; panel < 2; ++panel) {
+    auto* label = new QLabel;
+    label->setObjectName(QString("StatusPanel%1").arg(panel));
+    label->setAccessibleName(names[panel]);
+    label->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    label->setTextFormat(Qt::PlainText);
+    label->setContentsMargins(2, 0, 2, 0);
+    label->setMinimumWidth(0);
+    label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    statusPanels_[panel] = label;
+  }
+  statusPanels_[0]->setFixedWidth(240);
+  bar->addWidget(statusPanels_[0]);
+  bar->addWidget(statusPanels_[1], 1);
+}
+
+void TLogoAppForm::CreateMenu() {
+  QMenuBar* bar = menuBar();
+  bar->setObjectName("LogoAppMenu");
+  bar->setAccessibleName("Menú");
+  QMenu* archivo = bar->addMenu("A&rchivo");
+  const struct {
+    const char* text;
+    const char* hint;
+    void (TLogoAppForm::*handler)();
+  } items[] = {
+      {"&Nueva", "Crear una nueva configuración", &TLogoAppForm::FileNew},
+      {"&Abrir...", "Abrir una configuración", &TLogoAppForm::FileOpen},
+      {"&Salvar", "Salvar", &TLogoAppForm::FileSave},
+      {"Salvar &Como...", "Salvar con un nombre diferente", &TLogoAppForm::FileSaveAs},
+      {"&Terminar", "Salir de la aplicación", &TLogoAppForm::FileExit},
+  };
+  for (const auto& item : items) {
+    QAction* action = archivo->addAction(item.text);
+    action->setStatusTip(item.hint);
+    connect(action, &QAction::triggered, this, item.handler);
+  }
+  archivo->actions().back()->setShortcut(QKeySequence(Qt::ALT | Qt::Key_X));
+  QMenu* ayuda = bar->addMenu("A&yuda");
+  connect(ayuda->addAction("&Acerca de..."), &QAction::triggered, this, &TLogoAppForm::About);
+  for (QMenu* menu : {archivo, ayuda})
+    connect(menu, &QMenu::aboutToHide, this, [this] { ShowHint({}); });
+}
+
+void TLogoAppForm::ApplyGridGeometry() {
+  const ResultsTable& table = grid_->Table();
+  QHeaderView* header = SGresults->horizontalHeader();
+  for (int column = 0; column < ResultsTable::kColumns; ++column) {
+    const int width = table.ColumnWidth(column);
+    SGresults->setColumnHidden(column, width == 0);
+    if (width > 0)
+      header->resizeSection(column, width);
+  }
+  SGresults->verticalHeader()->setDefaultSectionSize(table.RowHeight());
+  header->setFixedHeight(table.RowHeight());
+}
+
+bool TLogoAppForm::event(QEvent* event) {
+  if (event->type() == QEvent::StatusTip) {
+    ShowHint(static_cast<QStatusTipEvent*>(event)->tip());
+    return true;
+  }
+  return QMainWindow::event(event);
+}
+
+void TLogoAppForm::closeEvent(QCloseEvent* event) {
+  if (distribuidor_.Running()) {
+    // The run goes on to its end; the window closes when it returns.
+    quitRequested_ = true;
+    event->ignore();
+    return;
+  }
+  QMainWindow::closeEvent(event);
+}
+
+bool TLogoAppForm::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::MouseButtonDblClick)
+    SGresultsDblClick();
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void TLogoAppForm::ShowHint(const QString& hint) {
+  if (hint == hint_)
+    return;
+  hint_ = hint;
+  statusPanels_[0]->setText(hint);
+}
+
+void TLogoAppForm::FileNew() {}
+void TLogoAppForm::FileOpen() {}
+void TLogoAppForm::FileSave() {}
+void TLogoAppForm::FileSaveAs() {}
+
+void TLogoAppForm::FileExit() { close(); }
+
+void TLogoAppForm::About() {
+  if (aboutBox_)
+    aboutBox_->exec();
+}
+
+void TLogoAppForm::CopyBtnClick() {
+  distribuidor_.CopyBtnClick();
+  if (distribuidor_.Running())
+    return;  // a request from inside the run, ignored by the engine
+  QStringList masks;
+  for (const std::string& mask : distribuidor_.Extensions())
+    masks << QString::fromStdString(mask);
+  MExts->setPlainText(masks.join('\n'));
+  if (quitRequested_)
+    close();
+}
+
+void TLogoAppForm::CambiarBtnClick() { distribuidor_.CambiarBtnClick(); }
+
+void TLogoAppForm::SGresultsDblClick() {
+  grid_->Sort(sortColumn_, distribuidor_.Counters().hechos);
+}
+
+void TLogoAppForm::SetStatus(int panel, const std::string& text) {
+  statusPanels_[panel == 0 ? 0 : 1]->setText(QString::fromStdString(text));
+}
+
+void TLogoAppForm::ShowMessage(const std::string& text) {
+  if (quitRequested_)
+    return;  // the application is ending: the box closes at once
+  QMessageBox box(QMessageBox::NoIcon, QCoreApplication::applicationName(),
+                  QString::fromStdString(text), QMessageBox::Ok);
+  box.setTextFormat(Qt::PlainText);
+  box.setDefaultButton(QMessageBox::Ok);
+  box.setEscapeButton(QMessageBox::Ok);
+  box.exec();
+}
+
+void TLogoAppForm::ProcessEvents() {
+  if (pumpClock_.isValid() && pumpClock_.elapsed() < kPumpIntervalMs)
+    return;
+  QCoreApplication::processEvents();
+  pumpClock_.start();
+}
+
+RunOptions TLogoAppForm::Options() {
+  return {CBrecursivo->isChecked(), CBListado->isChecked(), CBRecientes->isChecked(), listaCopia_};
+}
+
+void TLogoAppForm::Encabezados() { grid_->Encabezados(listaCopia_); }
+
+void TLogoAppForm::ListarArchivo(int row, const ResultRow& cells) { grid_->ListarArchivo(row, cells); }
+
+void TLogoAppForm::SetRowCount(int rows) { grid_->SetRowCount(rows); }
+
+void TLogoAppForm::SetBusy(bool busy) {
+  if (busy) {
+    pumpClock_.invalidate();  // a run's first pump always processes events
+    SpeedPanel->setCursor(Qt::WaitCursor);
+    Mparams->viewport()->setCursor(Qt::WaitCursor);
+  } else {
+    SpeedPanel->unsetCursor();
+    Mparams->viewport()->setCursor(Qt::IBeamCursor);
+  }
+}
+
+int TLogoAppForm::LineCount() {
+  const QTextDocument* document = Mparams->document();
+  const int blocks = document->blockCount();
+  return document->lastBlock().text().isEmpty() ? blocks - 1 : blocks;
+}
+
+std::string TLogoAppForm::Line(int index) {
+  return Mparams->document()->findBlockByNumber(index).text().toStdString();
+}
+
+void TLogoAppForm::SetLine(int index, const std::string& text) {
+  const QTextBlock block = Mparams->document()->findBlockByNumber(index);
+  if (!block.isValid())
+    return;
+  QTextCursor cursor(block);
+  cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+  cursor.insertText(QString::fromStdString(text));
+}
+
+int RunWindow(int argc, char** argv) {
+  QApplication application(argc, argv);
+  QApplication::setApplicationName(
+      TLogoAppForm::ApplicationTitle(QCoreApplication::applicationFilePath()));
+  QApplication::setWindowIcon(QIcon(":/images/trasvex.png"));
+  TLogoAppForm form;
+  TAboutBox aboutBox;
+  form.SetAboutBox(&aboutBox);
+  form.show();
+  return QApplication::exec();
+}
+
+}  // namespace trasvex

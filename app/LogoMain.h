@@ -1,0 +1,114 @@
+// The main window: tool-bar panel, parameter editor, results table, status
+// bar and menu. It carries out the commands and is the run host through
+// which the engine reaches the user.
+#pragma once
+
+#include <QElapsedTimer>
+#include <QMainWindow>
+#include <memory>
+
+#include "Distribuidor.h"
+#include "RunHost.h"
+#include "fs/FileSystem.h"
+
+class QCheckBox;
+class QFrame;
+class QLabel;
+class QPlainTextEdit;
+class QTabWidget;
+class QTableView;
+class QToolButton;
+
+namespace trasvex {
+
+class ResultsGridModel;
+class TAboutBox;
+
+// Creates the application, the main window and the About box, shows the
+// window and runs the event loop; returns the loop's exit code.
+int RunWindow(int argc, char** argv);
+
+class TLogoAppForm : public QMainWindow, public RunHost {
+  Q_OBJECT
+
+ public:
+  explicit TLogoAppForm(std::unique_ptr<FileSystem> fileSystem = FileSystem::CreateNative(),
+                        QWidget* parent = nullptr);
+  ~TLogoAppForm() override;
+
+  // The box that "&Acerca de..." shows; created once by the caller.
+  void SetAboutBox(TAboutBox* aboutBox) { aboutBox_ = aboutBox; }
+
+  // The application's title for an executable file name: cut at its first
+  // ".", every letter after the first in lower case ("TRASVEX.EXE" gives
+  // "Trasvex").
+  static QString ApplicationTitle(const QString& executableName);
+
+  void SetStatus(int panel, const std::string& text) override;
+  void ShowMessage(const std::string& text) override;
+  void ProcessEvents() override;
+  RunOptions Options() override;
+  void Encabezados() override;
+  void ListarArchivo(int row, const ResultRow& cells) override;
+  void SetRowCount(int rows) override;
+  void SetBusy(bool busy) override;
+  int LineCount() override;
+  std::string Line(int index) override;
+  void SetLine(int index, const std::string& text) override;
+
+ protected:
+  bool event(QEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private slots:
+  void FileNew();
+  void FileOpen();
+  void FileSave();
+  void FileSaveAs();
+  void FileExit();
+  void About();
+  void CopyBtnClick();
+  void CambiarBtnClick();
+  void SGresultsDblClick();
+  // Writes the application's current hint into status panel 0; does
+  // nothing when the hint has not changed.
+  void ShowHint(const QString& hint);
+
+ private:
+  void CreateSpeedPanel();
+  void CreatePages();
+  void AddPage(const char* name, const QString& title, QWidget* content);
+  void CreateStatusBar();
+  void CreateMenu();
+  QToolButton* AddButton(const char* name, const char* hint, const char* image, int x);
+  void ApplyGridGeometry();
+
+  // Components, top to bottom.
+  QFrame* SpeedPanel = nullptr;
+  QToolButton* OpenBtn = nullptr;
+  QToolButton* SaveBtn = nullptr;
+  QToolButton* CopyBtn = nullptr;
+  QToolButton* CambiarBtn = nullptr;
+  QToolButton* ExitBtn = nullptr;
+  QCheckBox* CBrecursivo = nullptr;
+  QCheckBox* CBListado = nullptr;
+  QCheckBox* CBRecientes = nullptr;
+  QPlainTextEdit* MExts = nullptr;
+  QTabWidget* PageControl1 = nullptr;
+  QPlainTextEdit* Mparams = nullptr;
+  QTableView* SGresults = nullptr;
+  QLabel* statusPanels_[2] = {};
+
+  ResultsGridModel* grid_ = nullptr;
+  TAboutBox* aboutBox_ = nullptr;
+  std::unique_ptr<FileSystem> fileSystem_;
+  Distribuidor distribuidor_;
+  bool listaCopia_ = false;
+  bool quitRequested_ = false;  // the window was closed during a run
+  int sortColumn_ = 0;          // column of the grid's selected cell
+  QString hint_;
+  QElapsedTimer pumpClock_;
+};
+
+}  // namespace trasvex

@@ -1,0 +1,13 @@
+// The numbered user strings of the application shell.
+#pragma once
+
+#include <QString>
+
+namespace trasvex {
+
+enum LogoStr { SUntitled = 1, SOverwrite = 2 };
+
+// The string with number |id|; empty for a number not in the table.
+QString LoadLogoStr(int id);
+
+}  // namespace trasvex

@@ -1,0 +1,322 @@
+// The main window driven as a user drives it, on the offscreen platform.
+#include <QAbstractItemModel>
+#include <QApplication>
+#include <QCheckBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <functional>
+#include <memory>
+
+#include "About.h"
+#include "LogoMain.h"
+#include "TempTree.h"
+
+using trasvex::TLogoAppForm;
+using trasvex::test::TempTree;
+
+namespace {
+
+// Answers every modal message box that opens, with the key |key|, and keeps
+// what each box showed.
+class BoxAnswerer : public QObject {
+ public:
+  BoxAnswerer() {
+    connect(&timer_, &QTimer::timeout, this, &BoxAnswerer::Answer);
+    timer_.start(5);
+  }
+  struct Seen {
+    QString title, text;
+    QMessageBox::Icon icon;
+    int buttons;
+    QString buttonText;
+  };
+  std::vector<Seen> seen;
+  Qt::Key key = Qt::Key_Return;
+
+ private:
+  void Answer() {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (!box || !box->isVisible())
+      return;
+    seen.push_back({box->windowTitle(), box->text(), box->icon(), int(box->buttons().size()),
+                    box->buttons().value(0) ? box->buttons()[0]->text() : QString()});
+    QTest::keyClick(box, key);
+  }
+  QTimer timer_;
+};
+
+}  // namespace
+
+class TestLogoMain : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init();
+  void cleanup();
+  void layoutFollowsTheDesign();
+  void everyControlHasAnAccessibleName();
+  void applicationTitleComesFromTheExecutableName();
+  void listingRunThroughCopiarFillsTableAndStatusBar();
+  void checkBoxChangedBetweenRunsTakesEffect();
+  void doubleClickSortsByTheSelectedColumn();
+  void messageBoxesHaveTheTitleAndOneOkThatEnterAndEscPress();
+  void cambiarSwapsTheLines();
+  void hintsReachPanelZero();
+  void copiarDuringARunIsIgnored();
+  void altXDuringARunEndsTheProgramAfterTheRun();
+  void altXOutsideARunClosesAtOnce();
+  void aboutBoxClosesWithEnterNotEsc();
+
+ private:
+  template <typename T>
+  T* Find(const char* name) {
+    T* found = form_->findChild<T*>(name);
+    if (!found)
+      qFatal("no component %s", name);
+    return found;
+  }
+  QString Panel(int panel) { return Find<QLabel>(panel ? "StatusPanel1" : "StatusPanel0")->text(); }
+  QAbstractItemModel* Grid() { return Find<QTableView>("SGresults")->model(); }
+  QString Cell(int row, int column) { return Grid()->index(row - 1, column).data().toString(); }
+  // Writes |lines| into the editor, "@" standing for the tree's root.
+  void SetParams(const QStringList& lines) {
+    QString text = lines.join('\n');
+    text.replace('@', QString::fromStdString(tree_->Root()));
+    Find<QPlainTextEdit>("Mparams")->setPlainText(text);
+  }
+  void Click(const char* button) { QTest::mouseClick(Find<QToolButton>(button), Qt::LeftButton); }
+
+  std::unique_ptr<TempTree> tree_;
+  std::unique_ptr<TLogoAppForm> form_;
+  std::unique_ptr<BoxAnswerer> boxes_;  // no test waits on a box forever
+};
+
+void TestLogoMain::init() {
+  tree_ = std::make_unique<TempTree>(std::vector<std::string>{
+      "src/b.txt 2020-01-02 10:00:00 1536", "src/A.doc 2021-05-06 07:08:10 10",
+      "src/sub/c.txt 2019-12-31 23:59:58 3", "dst/"});
+  boxes_ = std::make_unique<BoxAnswerer>();
+  form_ = std::make_unique<TLogoAppForm>();
+  form_->show();
+  QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+}
+
+void TestLogoMain::cleanup() {
+  form_.reset();
+  boxes_.reset();
+  tree_.reset();
+}
+
+void TestLogoMain::layoutFollowsTheDesign() {
+  QCOMPARE(form_->windowTitle(), QString("Trasvex"));
+  QCOMPARE(form_->size(), QSize(575, 410));
+  const struct {
+    const char* name;
+    int x;
+  } buttons[] = {{"OpenBtn", 10}, {"SaveBtn", 42}, {"CopyBtn", 74}, {"CambiarBtn", 106}, {"ExitBtn", 138}};
+  for (const auto& b : buttons)
+    QCOMPARE(Find<QToolButton>(b.name)->geometry(), QRect(b.x, 3, 25, 25));
+  const struct {
+    const char* name;
+    const char* text;
+    QRect geometry;
+    bool ticked;
+  } boxes[] = {{"CBrecursivo", "SubDirs", {184, 8, 73, 17}, true},
+               {"CBListado", "Listado", {276, 8, 73, 17}, false},
+               {"CBRecientes", "Recientes", {368, 8, 89, 17}, false}};
+  for (const auto& b : boxes) {
+    auto* box = Find<QCheckBox>(b.name);
+    QCOMPARE(box->text(), QString(b.text));
+    QCOMPARE(box->geometry(), b.geometry);
+    QCOMPARE(box->isChecked(), b.ticked);
+  }
+  QCOMPARE(Find<QWidget>("SpeedPanel")->height(), 30);
+  QVERIFY(!Find<QPlainTextEdit>("MExts")->isVisible());
+  auto* pages = Find<QTabWidget>("PageControl1");
+  QCOMPARE(pages->count(), 2);
+  QCOMPARE(pages->tabText(0), QString("Parámetros"));
+  QCOMPARE(pages->tabText(1), QString("Resultado"));
+  QCOMPARE(pages->currentIndex(), 0);
+  QCOMPARE(Find<QStatusBar>("StatusBar")->height(), 19);
+  QCOMPARE(Find<QLabel>("StatusPanel0")->width(), 240);
+  const QStringList menus = {"A&rchivo", "A&yuda"};
+  QStringList titles;
+  for (QAction* action : form_->menuBar()->actions())
+    titles << action->text();
+  QCOMPARE(titles, menus);
+  // The table before its first reset.
+  auto* grid = Find<QTableView>("SGresults");
+  QCOMPARE(Grid()->rowCount(), 99);
+  QCOMPARE(grid->horizontalHeader()->sectionSize(1), 238);
+  QCOMPARE(grid->verticalHeader()->defaultSectionSize(), 24);
+  QCOMPARE(grid->font().pixelSize(), 11);
+  QCOMPARE(grid->editTriggers(), QAbstractItemView::NoEditTriggers);
+}
+
+void TestLogoMain::everyControlHasAnAccessibleName() {
+  for (QWidget* widget : form_->findChildren<QWidget*>()) {
+    const QString name = widget->objectName();
+    if (name.isEmpty() || name.startsWith("qt_"))
+      continue;
+    QVERIFY2(!widget->accessibleName().isEmpty(), qPrintable(name));
+  }
+  QCOMPARE(Find<QToolButton>("CambiarBtn")->accessibleName(), QString("Cambiar"));
+}
+
+void TestLogoMain::applicationTitleComesFromTheExecutableName() {
+  QCOMPARE(TLogoAppForm::ApplicationTitle("C:/Programas/TRASVEX.EXE"), QString("Trasvex"));
+  QCOMPARE(TLogoAppForm::ApplicationTitle("/usr/bin/trasvex"), QString("trasvex"));
+  QCOMPARE(TLogoAppForm::ApplicationTitle("Mi.Prog.exe"), QString("Mi"));
+}
+
+void TestLogoMain::listingRunThroughCopiarFillsTableAndStatusBar() {
+  Find<QCheckBox>("CBListado")->setChecked(true);
+  SetParams({"txt doc", "@/dst = @/src"});
+  Click("CopyBtn");
+  QCOMPARE(Panel(1), QString("Archs (3): 3 exitos, 0 fallos."));
+  QCOMPARE(Panel(0), QString::fromStdString(tree_->Root()) + "/dst = " +
+                         QString::fromStdString(tree_->Root()) + "/src");
+  QCOMPARE(Grid()->rowCount(), 19);  // 20 rows, the header row included
+  QCOMPARE(Grid()->headerData(2, Qt::Horizontal).toString(), QString("   Nombre "));
+  QStringList names;
+  for (int row = 1; row <= 3; ++row)
+    names << Cell(row, 2) + Cell(row, 3);
+  names.sort();
+  QCOMPARE(names, QStringList({"A.DOC", "b.TXT", "c.TXT"}));
+  QVERIFY(!tree_->Exists("dst/b.txt"));  // a listing copies nothing
+  QCOMPARE(Find<QPlainTextEdit>("MExts")->toPlainText(), QString("*.txt\n*.doc"));
+  QCOMPARE(Find<QTabWidget>("PageControl1")->currentIndex(), 0);
+}
+
+void TestLogoMain::checkBoxChangedBetweenRunsTakesEffect() {
+  SetParams({"txt doc", "@/dst = @/src"});
+  Find<QCheckBox>("CBrecursivo")->setChecked(false);
+  Click("CopyBtn");
+  QCOMPARE(Panel(1), QString("Archs (2): 2 copias, 0 fallos."));
+  QVERIFY(tree_->Exists("dst/b.txt"));
+  QVERIFY(!tree_->Exists("dst/sub"));
+  Find<QCheckBox>("CBrecursivo")->setChecked(true);
+  Click("CopyBtn");
+  QCOMPARE(Panel(1), QString("Archs (3): 1 copias, 0 fallos."));
+  QVERIFY(tree_->Exists("dst/sub/c.txt"));
+  QVERIFY(boxes_->seen.empty());
+}
+
+void TestLogoMain::doubleClickSortsByTheSelectedColumn() {
+  Find<QCheckBox>("CBListado")->setChecked(true);
+  SetParams({"@/dst = @/src"});
+  Click("CopyBtn");
+  Find<QTabWidget>("PageControl1")->setCurrentIndex(1);
+  auto* grid = Find<QTableView>("SGresults");
+  auto cellCenter = [&](int row, int column) {
+    return grid->visualRect(Grid()->index(row - 1, column)).center();
+  };
+  // Until a cell is selected the sort uses column 0: oldest first.
+  QTest::mouseDClick(grid->horizontalHeader()->viewport(), Qt::LeftButton, {},
+                     {grid->horizontalHeader()->sectionPosition(2) + 5, 5});
+  QCOMPARE(Cell(1, 2) + Cell(2, 2) + Cell(3, 2), QString("cbA"));
+  // The first click selects a name cell, the double-click sorts by name.
+  QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cellCenter(2, 2));
+  QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, cellCenter(2, 2));
+  QCOMPARE(Cell(1, 2) + Cell(2, 2) + Cell(3, 2), QString("Abc"));
+  QCOMPARE(Cell(1, 3), QString(".DOC"));
+}
+
+void TestLogoMain::messageBoxesHaveTheTitleAndOneOkThatEnterAndEscPress() {
+  QCoreApplication::setApplicationName("Trasvex");
+  for (Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
+    BoxAnswerer& answerer = *boxes_;
+    answerer.seen.clear();
+    answerer.key = key;
+    SetParams({"@/x = @/x", "@/dst = @/falta/x"});
+    Click("CopyBtn");
+    QCOMPARE(answerer.seen.size(), std::size_t(2));
+    QCOMPARE(answerer.seen[0].text, QString("ERROR: los directorios fuente y destino son iguales!"));
+    QCOMPARE(answerer.seen[1].text,
+             "ERROR: el directorio " + QString::fromStdString(tree_->Path("falta/x")) + " no existe!");
+    QCOMPARE(answerer.seen[0].title, QString("Trasvex"));
+    QCOMPARE(answerer.seen[0].icon, QMessageBox::NoIcon);
+    QCOMPARE(answerer.seen[0].buttons, 1);
+    QCOMPARE(answerer.seen[0].buttonText, QString("OK"));
+    QCOMPARE(Panel(1), QString("Archs (0): 0 copias, 0 fallos."));
+  }
+}
+
+void TestLogoMain::cambiarSwapsTheLines() {
+  Find<QPlainTextEdit>("Mparams")->setPlainText("txt doc\nD:\\copia = C:\\datos\n");
+  Click("CambiarBtn");
+  QCOMPARE(Find<QPlainTextEdit>("Mparams")->toPlainText(), QString("txt doc\nC:\\datos=D:\\copia\n"));
+  QCOMPARE(form_->LineCount(), 2);
+}
+
+void TestLogoMain::hintsReachPanelZero() {
+  QTest::mouseMove(Find<QToolButton>("CopyBtn"));
+  QTRY_COMPARE(Panel(0), QString("Copiar"));
+  QCOMPARE(Find<QToolButton>("CopyBtn")->toolTip(), QString("Copiar"));
+  QTest::mouseMove(Find<QToolButton>("ExitBtn"));
+  QTRY_COMPARE(Panel(0), QString("Salir"));
+  QTest::mouseMove(Find<QPlainTextEdit>("Mparams")->viewport());
+  QTRY_COMPARE(Panel(0), QString());
+  // A status text written by a run stays while the pointer moves between
+  // places without a hint.
+  form_->SetStatus(0, "linea");
+  QTest::mouseMove(Find<QCheckBox>("CBListado"));
+  QTest::qWait(20);
+  QCOMPARE(Panel(0), QString("linea"));
+}
+
+void TestLogoMain::copiarDuringARunIsIgnored() {
+  SetParams({"@/dst = @/src"});
+  int clicks = 0;
+  QTimer::singleShot(0, this, [&] {
+    ++clicks;
+    Click("CopyBtn");
+  });
+  Click("CopyBtn");
+  QCOMPARE(clicks, 1);
+  QCOMPARE(Panel(1), QString("Archs (3): 3 copias, 0 fallos."));
+}
+
+void TestLogoMain::altXDuringARunEndsTheProgramAfterTheRun() {
+  SetParams({"@/dst = @/src", "@/x = @/x"});
+  QTimer::singleShot(0, this, [&] { QTest::keyClick(form_.get(), Qt::Key_X, Qt::AltModifier); });
+  Click("CopyBtn");
+  QVERIFY(boxes_->seen.empty());  // the message after Alt+X closed at once
+  QCOMPARE(Panel(1), QString("Archs (3): 3 copias, 0 fallos."));
+  QVERIFY(tree_->Exists("dst/sub/c.txt"));
+  QVERIFY(!form_->isVisible());
+}
+
+void TestLogoMain::altXOutsideARunClosesAtOnce() {
+  Find<QPlainTextEdit>("Mparams")->setPlainText("sin salvar");
+  QTest::keyClick(form_.get(), Qt::Key_X, Qt::AltModifier);
+  QVERIFY(!form_->isVisible());
+}
+
+void TestLogoMain::aboutBoxClosesWithEnterNotEsc() {
+  trasvex::TAboutBox about;
+  form_->SetAboutBox(&about);
+  QCOMPARE(about.size(), QSize(298, 209));
+  QStringList pressed;
+  QTimer::singleShot(50, this, [&] {
+    QTest::keyClick(&about, Qt::Key_Escape);
+    pressed << (about.isVisible() ? "open" : "closed");
+    QTest::keyClick(&about, Qt::Key_Return);
+    pressed << (about.isVisible() ? "open" : "closed");
+  });
+  QMetaObject::invokeMethod(form_.get(), "About");
+  QCOMPARE(pressed, QStringList({"open", "closed"}));
+}
+
+QTEST_MAIN(TestLogoMain)
+#include "tst_logomain.moc"
