@@ -6,6 +6,7 @@
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QFrame>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
@@ -161,6 +162,7 @@ void TLogoAppForm::CreatePages() {
   QFont cellFont("Arial");
   cellFont.setPixelSize(11);
   SGresults->setFont(cellFont);
+  SGresults->horizontalHeader()->setFont(cellFont);
   SGresults->verticalHeader()->hide();
   for (QHeaderView* header : {SGresults->horizontalHeader(), SGresults->verticalHeader()}) {
     header->setMinimumSectionSize(0);
@@ -199,7 +201,12 @@ void TLogoAppForm::CreateStatusBar() {
   bar->setObjectName("StatusBar");
   bar->setAccessibleName("Estado");
   bar->setFixedHeight(19);
-  bar->setStyleSheet("QStatusBar::item { border: none; }");
+  // The two panels share one row of their own: panel 0 keeps its width,
+  // panel 1 takes the rest whatever its text.
+  auto* panels = new QWidget;
+  auto* row = new QHBoxLayout(panels);
+  row->setContentsMargins(0, 0, 0, 0);
+  row->setSpacing(2);
   const char* names[] = {"Línea en curso", "Archivo y resumen"};
   for (int panel = 0; panel < 2; ++panel) {
     auto* label = new QLabel;
@@ -208,13 +215,13 @@ void TLogoAppForm::CreateStatusBar() {
     label->setFrameStyle(QFrame::Panel | QFrame::Raised);
     label->setTextFormat(Qt::PlainText);
     label->setContentsMargins(2, 0, 2, 0);
-    label->setMinimumWidth(0);
     label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    row->addWidget(label, panel);
     statusPanels_[panel] = label;
   }
   statusPanels_[0]->setFixedWidth(240);
-  bar->addWidget(statusPanels_[0]);
-  bar->addWidget(statusPanels_[1], 1);
+  statusPanels_[0]->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
+  bar->addWidget(panels, 1);
 }
 
 void TLogoAppForm::CreateMenu() {

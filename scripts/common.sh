@@ -22,7 +22,10 @@ ensure_packages() {
 }
 
 # What every build needs.
-BASE_PACKAGES=(ca-certificates g++ make cmake libgtest-dev libgmock-dev)
+BASE_PACKAGES=(ca-certificates g++ make cmake libgtest-dev libgmock-dev
+  # The window: Qt 6 Widgets (its offscreen and X11 platform plugins come
+  # with it), the metric-compatible stand-in for Arial, and a virtual display.
+  qt6-base-dev fonts-liberation xvfb xauth)
 
 # Configures and builds the program (and, with tests ON, its test suites).
 build_program() {

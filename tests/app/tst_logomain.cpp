@@ -8,6 +8,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTableView>
@@ -76,6 +77,7 @@ class TestLogoMain : public QObject {
   void altXDuringARunEndsTheProgramAfterTheRun();
   void altXOutsideARunClosesAtOnce();
   void aboutBoxClosesWithEnterNotEsc();
+  void screenshot();
 
  private:
   template <typename T>
@@ -149,6 +151,7 @@ void TestLogoMain::layoutFollowsTheDesign() {
   QCOMPARE(pages->currentIndex(), 0);
   QCOMPARE(Find<QStatusBar>("StatusBar")->height(), 19);
   QCOMPARE(Find<QLabel>("StatusPanel0")->width(), 240);
+  QCOMPARE(Find<QLabel>("StatusPanel1")->x(), Find<QLabel>("StatusPanel0")->geometry().right() + 3);
   const QStringList menus = {"A&rchivo", "A&yuda"};
   QStringList titles;
   for (QAction* action : form_->menuBar()->actions())
@@ -316,6 +319,25 @@ void TestLogoMain::aboutBoxClosesWithEnterNotEsc() {
   });
   QMetaObject::invokeMethod(form_.get(), "About");
   QCOMPARE(pressed, QStringList({"open", "closed"}));
+}
+
+// Under a real display (xvfb-run), with TRASVEX_SCREENSHOT naming a PNG file:
+// the whole screen after a listing run, for a person to compare with the
+// design.
+void TestLogoMain::screenshot() {
+  const QString file = qEnvironmentVariable("TRASVEX_SCREENSHOT");
+  if (file.isEmpty() || QGuiApplication::platformName() == "offscreen")
+    QSKIP("needs a display and TRASVEX_SCREENSHOT");
+  Find<QCheckBox>("CBListado")->setChecked(true);
+  SetParams({"txt doc", "@/dst = @/src"});
+  Click("CopyBtn");
+  QTest::mouseMove(Find<QToolButton>("CopyBtn"));
+  QTest::qWait(300);
+  auto* pages = Find<QTabWidget>("PageControl1");
+  QVERIFY(QGuiApplication::primaryScreen()->grabWindow(0).save(file.arg("params")));
+  pages->setCurrentIndex(1);
+  QTest::qWait(300);
+  QVERIFY(QGuiApplication::primaryScreen()->grabWindow(0).save(file.arg("results")));
 }
 
 QTEST_MAIN(TestLogoMain)
