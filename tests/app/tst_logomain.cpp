@@ -2,6 +2,7 @@
 #include <QAbstractItemModel>
 #include <QApplication>
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
@@ -78,6 +79,7 @@ class TestLogoMain : public QObject {
   void altXOutsideARunClosesAtOnce();
   void aboutBoxClosesWithEnterNotEsc();
   void screenshot();
+  void benchmarkListing();
 
  private:
   template <typename T>
@@ -338,6 +340,32 @@ void TestLogoMain::screenshot() {
   pages->setCurrentIndex(1);
   QTest::qWait(300);
   QVERIFY(QGuiApplication::primaryScreen()->grabWindow(0).save(file.arg("results")));
+}
+
+// With TRASVEX_BENCH_TREE naming a directory that holds src/ and dst/: the
+// time of a listing run of src in the window, then of a sort of its rows by
+// each column. Run by bench/window_listing.sh, never timed as a test.
+void TestLogoMain::benchmarkListing() {
+  const QString root = qEnvironmentVariable("TRASVEX_BENCH_TREE");
+  if (root.isEmpty())
+    QSKIP("needs TRASVEX_BENCH_TREE");
+  Find<QCheckBox>("CBListado")->setChecked(true);
+  Find<QPlainTextEdit>("Mparams")->setPlainText(root + "/dst = " + root + "/src");
+  Find<QTabWidget>("PageControl1")->setCurrentIndex(1);
+  QTest::qWait(50);
+  QElapsedTimer clock;
+  clock.start();
+  Click("CopyBtn");
+  qInfo("window listing: %lld ms, %s", clock.elapsed(), qPrintable(Panel(1)));
+  auto* grid = Find<QTableView>("SGresults");
+  for (int column = 0; column < 6; ++column) {
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
+                      grid->visualRect(Grid()->index(0, column)).center());
+    clock.start();
+    QMetaObject::invokeMethod(form_.get(), "SGresultsDblClick");
+    QCoreApplication::processEvents();
+    qInfo("sort by column %d: %lld ms", column, clock.elapsed());
+  }
 }
 
 QTEST_MAIN(TestLogoMain)
