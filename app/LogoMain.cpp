@@ -21,6 +21,7 @@
 #include <QVBoxLayout>
 
 #include "About.h"
+#include "HintStyle.h"
 #include "ResultsGridModel.h"
 
 namespace trasvex {
@@ -393,6 +394,7 @@ int RunWindow(int argc, char** argv) {
   QApplication::setApplicationName(
       TLogoAppForm::ApplicationTitle(QCoreApplication::applicationFilePath()));
   QApplication::setWindowIcon(QIcon(":/images/trasvex.png"));
+  QApplication::setStyle(new HintStyle);
   TLogoAppForm form;
   TAboutBox aboutBox;
   form.SetAboutBox(&aboutBox);
