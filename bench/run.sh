@@ -1,0 +1,247 @@
+#!/usr/bin/env bash
+# Benchmarks the unattended run against rsync and cp on the same generated
+# trees, in one run, the commands taking turns:
+#   S1 initial copy of 'small'        S4 no-op over 'many'
+#   S2 no-op over 'small'             S5 initial copy of 'big'
+#   S3 'small' after 1% new stamps    S6 listing of 'small', rows to a file
+# then system calls per examined file (strace -c -f) and peak memory
+# (/usr/bin/time -v). Prints median wall times of warm-cache runs (a first
+# round of each scenario warms the cache and is not counted) and the ratios
+# program/peer.
+#
+#   bench/run.sh [runs]          (default 5 timed runs; 'big' takes 3)
+#
+# Work goes to $BENCH (default build-scale/bench). Old destinations are
+# moved aside and deleted at the end: ext4 does not reuse an inode freed in
+# the last minutes quickly, so deleting them between runs would time the
+# file system instead of the programs.
+source "$(dirname "$0")/../scripts/common.sh"
+
+RUNS="${1:-5}"
+BIG_RUNS=3
+BUILD="${BUILD_SCALE:-$ROOT/build-scale}"
+BENCH="${BENCH:-$BUILD/bench}"
+TREES="$BENCH/trees"
+WORK="$BENCH/work"
+OLD="$BENCH/old"
+unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
+
+ensure_packages "${BASE_PACKAGES[@]}" rsync strace time
+cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=Release -DTRASVEX_WITH_WINDOW=OFF \
+  -DTRASVEX_BUILD_TESTS=OFF >/dev/null
+cmake --build "$BUILD" -j "$JOBS" --target trasvex >"$BUILD/build.log" 2>&1 ||
+  { cat "$BUILD/build.log"; exit 1; }
+PROGRAM="$BUILD/trasvex/trasvex"
+g++ -O2 -std=c++20 -o "$BUILD/make-tree" "$ROOT/bench/make-tree.cpp"
+
+rm -rf "$WORK" "$OLD"
+mkdir -p "$TREES" "$WORK" "$OLD"
+trap 'rm -rf "$WORK" "$OLD"' EXIT
+
+# The trees are kept between runs of this script; they never change.
+make_tree() {
+  local kind="$1"
+  if [[ ! -e "$TREES/$kind.done" ]]; then
+    echo "generating tree '$kind'..."
+    rm -rf "${TREES:?}/$kind"
+    "$BUILD/make-tree" "$kind" "$TREES/$kind"
+    touch "$TREES/$kind.done"
+  fi
+}
+
+# --- the commands -------------------------------------------------------
+
+# One command of a scenario: TOOL MODE SRC DST, MODE copy, update or list.
+# The program's parameter list is written beforehand, outside the timing.
+prepare() {
+  local tool="$1" src="$3" dst="$4"
+  [[ "$tool" == trasvex ]] && printf '%s = %s\r\n' "$dst" "$src" >"$WORK/lista.rtf"
+  sync
+}
+command_of() {
+  local tool="$1" mode="$2" src="$3" dst="$4"
+  case "$tool/$mode" in
+    trasvex/list) echo "$PROGRAM $WORK/lista.rtf AUTO LIST" ;;
+    trasvex/*) echo "$PROGRAM $WORK/lista.rtf AUTO" ;;
+    rsync/list) echo "rsync -rtn --out-format=%n $src/ $dst/" ;;
+    rsync/*) echo "rsync -rt $src/ $dst/" ;;
+    cp/copy) echo "cp -r --preserve=timestamps,mode $src $dst" ;;
+    cp/update) echo "cp -ru --preserve=timestamps,mode $src/. $dst/" ;;
+  esac
+}
+# Runs one command and prints its wall time in microseconds.
+timed() {
+  local start end
+  start="${EPOCHREALTIME/./}"
+  $(command_of "$@") >"$WORK/rows.txt" 2>"$WORK/errors.txt" || {
+    echo "FAILED: $(command_of "$@")" >&2
+    cat "$WORK/errors.txt" >&2
+    exit 1
+  }
+  end="${EPOCHREALTIME/./}"
+  echo $((end - start))
+}
+median() {
+  printf '%s\n' "$@" | sort -n | awk '{v[NR]=$1} END {print v[int((NR+1)/2)]}'
+}
+
+# --- the scenarios ------------------------------------------------------
+
+declare -A MEDIAN
+fresh=0
+# Sets DST to a destination path never used before.
+new_destination() { DST="$WORK/dst$((++fresh))"; }
+retire() { mv "$1" "$OLD/$(basename "$1")"; }
+
+# SCENARIO TREE MODE ROUNDS TOOLS...: copy and list get a missing destination
+# each run; update runs reuse each tool's destination (brought up to date
+# before the first round), and a hook may change the source between rounds.
+scenario() {
+  local name="$1" tree="$2" mode="$3" rounds="$4"
+  shift 4
+  local -A times dst
+  local tool round
+  if [[ "$mode" == update ]]; then
+    for tool in "$@"; do
+      new_destination
+      dst[$tool]="$DST"
+      cp -r --preserve=timestamps,mode "$TREES/$tree" "${dst[$tool]}"
+    done
+  fi
+  for ((round = 0; round <= rounds; ++round)); do
+    [[ "$(type -t "before_round_$name")" == function ]] && "before_round_$name" "$round"
+    for tool in "$@"; do
+      if [[ "$mode" != update ]]; then
+        new_destination
+        dst[$tool]="$DST"
+      fi
+      prepare "$tool" "$mode" "$TREES/$tree" "${dst[$tool]}"
+      local took
+      took="$(timed "$tool" "$mode" "$TREES/$tree" "${dst[$tool]}")"
+      ((round > 0)) && times[$tool]+=" $took"
+      if [[ "$mode" != update && -e "${dst[$tool]}" ]]; then retire "${dst[$tool]}"; fi
+    done
+  done
+  for tool in "$@"; do
+    # shellcheck disable=SC2086
+    MEDIAN[$name/$tool]="$(median ${times[$tool]})"
+    if [[ "$mode" == update ]]; then retire "${dst[$tool]}"; fi
+  done
+  echo "  $name done"
+}
+
+# S3: before each round, 1% of the files of 'small' get a new, later stamp.
+before_round_S3() {
+  xargs -d '\n' -a "$WORK/changed" touch -m -d "@$((1700000000 + 10 * $1))"
+}
+
+make_tree small
+make_tree many
+BIG=1
+free_kib="$(df -Pk "$BENCH" | awk 'NR==2 {print $4}')"
+if ((free_kib < (4 + 3 * (BIG_RUNS + 1)) * 1024 * 1024)); then
+  echo "'big' left out: it needs $((4 + 3 * (BIG_RUNS + 1))) GiB free in $BENCH"
+  BIG=0
+else
+  make_tree big
+fi
+
+echo "timing ($RUNS runs each, commands taking turns)..."
+scenario S1 small copy "$RUNS" trasvex rsync cp
+scenario S2 small update "$RUNS" trasvex rsync cp
+scenario S6 small list "$RUNS" trasvex rsync
+scenario S4 many update "$RUNS" trasvex rsync cp
+((BIG)) && scenario S5 big copy "$BIG_RUNS" trasvex rsync cp
+# --- system calls and memory --------------------------------------------
+
+# Total system calls of one command under strace -c -f.
+syscalls() {
+  prepare "$@"
+  strace -f -c -o "$WORK/strace.txt" $(command_of "$@") >/dev/null 2>&1
+  awk '$NF == "total" {print $4}' "$WORK/strace.txt"
+}
+# Peak resident set size of one command, in KiB.
+peak_rss() {
+  prepare "$@"
+  /usr/bin/time -v -o "$WORK/time.txt" $(command_of "$@") >"$WORK/rows.txt" 2>/dev/null
+  awk -F': ' '/Maximum resident/ {print $2}' "$WORK/time.txt"
+}
+per_file() { awk -v calls="$1" -v files="$2" 'BEGIN {printf "%.2f", calls / files}'; }
+
+echo "counting system calls and memory..."
+declare -A CALLS RSS
+for tool in trasvex rsync cp; do
+  new_destination
+  CALLS[copy/$tool]="$(syscalls "$tool" copy "$TREES/small" "$DST")"
+  CALLS[noop/$tool]="$(syscalls "$tool" update "$TREES/small" "$DST")"
+  retire "$DST"
+done
+for tree in small many; do
+  for mode in copy list; do
+    new_destination
+    RSS[$tree/$mode]="$(peak_rss trasvex "$mode" "$TREES/$tree" "$DST")"
+    retire "$DST"
+  done
+done
+if ((BIG)); then
+  new_destination
+  prepare trasvex copy "$TREES/big" "$DST"
+  strace -f -c -o "$WORK/strace.txt" -e trace=read,write,copy_file_range \
+    "$PROGRAM" "$WORK/lista.rtf" AUTO 2>/dev/null
+  BIG_CALLS="$(awk '$NF ~ /^(read|write|copy_file_range)$/ {printf "%s %s  ", $NF, $4}' \
+    "$WORK/strace.txt")"
+  retire "$DST"
+fi
+
+# S3 changes the stamps of 'small': it comes last, and the next run of this
+# script generates the tree again.
+find "$TREES/small" -type f | sort | awk 'NR % 100 == 0' >"$WORK/changed"
+rm -f "$TREES/small.done"
+scenario S3 small update "$RUNS" trasvex rsync cp
+
+# --- the table ----------------------------------------------------------
+
+seconds() { awk -v us="$1" 'BEGIN {printf "%.3f", us / 1e6}'; }
+ratio() { [[ -n "${2:-}" ]] && awk -v a="$1" -v b="$2" 'BEGIN {printf "%.2f", a / b}' || echo "-"; }
+verdict() { awk -v r="$1" -v limit="$2" 'BEGIN {print (r <= limit ? "met" : "MISSED")}'; }
+
+echo
+printf '%-4s %10s %10s %10s %12s %9s  %s\n' "" "trasvex s" "rsync s" "cp s" "/rsync" "/cp" \
+  "target"
+row() {
+  local name="$1" rsync_limit="$2" cp_limit="$3"
+  local t="${MEDIAN[$name/trasvex]:-}" r="${MEDIAN[$name/rsync]:-}" c="${MEDIAN[$name/cp]:-}"
+  [[ -z "$t" ]] && { printf '%-4s (not run)\n' "$name"; return; }
+  local to_rsync to_cp verdicts=""
+  to_rsync="$(ratio "$t" "$r")"
+  to_cp="$(ratio "$t" "$c")"
+  [[ "$rsync_limit" != - ]] && verdicts+="/rsync <= $rsync_limit $(verdict "$to_rsync" "$rsync_limit")  "
+  [[ "$cp_limit" != - ]] && verdicts+="/cp <= $cp_limit $(verdict "$to_cp" "$cp_limit")"
+  printf '%-4s %10s %10s %10s %12s %9s  %s\n' "$name" "$(seconds "$t")" "$(seconds "$r")" \
+    "$([[ -n "$c" ]] && seconds "$c" || echo -)" "$to_rsync" "$to_cp" "$verdicts"
+}
+row S1 0.75 1.25
+row S2 0.6 0.99
+row S3 0.75 -
+row S4 0.6 0.99
+row S5 - 1.15
+row S6 1.3 -
+
+echo
+echo "system calls per examined file, 'small' (20,000 files):"
+for mode in copy noop; do
+  limit=$([[ $mode == copy ]] && echo 10 || echo 2.3)
+  t="$(per_file "${CALLS[$mode/trasvex]}" 20000)"
+  printf '  %-5s trasvex %6s (target <= %s: %s)   rsync %6s   cp %6s\n' "$mode" "$t" "$limit" \
+    "$(verdict "$t" "$limit")" "$(per_file "${CALLS[$mode/rsync]}" 20000)" \
+    "$(per_file "${CALLS[$mode/cp]}" 20000)"
+done
+((BIG)) && echo "  'big' copy, trasvex: $BIG_CALLS"
+echo
+echo "peak RSS of the console run (KiB; target <= 20480, flat as the tree grows):"
+for mode in copy list; do
+  printf '  %-5s small %6s   many %6s  (%s)\n' "$mode" "${RSS[small/$mode]}" \
+    "${RSS[many/$mode]}" "$(verdict "${RSS[many/$mode]}" 20480)"
+done
+echo
+echo "removing old destinations..."
