@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -271,6 +272,26 @@ void TestLogoMain::hintsReachPanelZero() {
   QTest::mouseMove(Find<QToolButton>("ExitBtn"));
   QTRY_COMPARE(Panel(0), QString("Salir"));
   QTest::mouseMove(Find<QPlainTextEdit>("Mparams")->viewport());
+  QTRY_COMPARE(Panel(0), QString());
+  // Menu items: each its hint, "&Acerca de..." none, and none once closed.
+  QMenuBar* bar = form_->menuBar();
+  auto openMenu = [bar](int index) {
+    QAction* title = bar->actions()[index];
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(title).center());
+    return title->menu();
+  };
+  QMenu* archivo = openMenu(0);
+  QVERIFY(QTest::qWaitForWindowExposed(archivo));
+  QTest::mouseMove(archivo, archivo->actionGeometry(archivo->actions()[3]).center());
+  QTRY_COMPARE(Panel(0), QString("Salvar con un nombre diferente"));
+  QMenu* ayuda = openMenu(1);
+  QVERIFY(QTest::qWaitForWindowExposed(ayuda));
+  QTest::mouseMove(ayuda, ayuda->actionGeometry(ayuda->actions()[0]).center());
+  QTRY_COMPARE(Panel(0), QString());
+  archivo = openMenu(0);
+  QTest::mouseMove(archivo, archivo->actionGeometry(archivo->actions()[4]).center());
+  QTRY_COMPARE(Panel(0), QString("Salir de la aplicación"));
+  archivo->hide();
   QTRY_COMPARE(Panel(0), QString());
   // A status text written by a run stays while the pointer moves between
   // places without a hint.
