@@ -22,6 +22,14 @@ enum Attribute : unsigned {
 inline constexpr unsigned kFilesAndDirectories = kReadOnly | kDirectory | kArchive;
 inline constexpr unsigned kDirectories = kDirectory;
 
+// True when a scan with |attributeSet| leaves out an entry with |attributes|:
+// the entry has one of the attributes hidden, system, volume label or
+// directory that the set lacks. Read-only and archive never leave one out.
+inline bool LeftOutOfScan(unsigned attributes, unsigned attributeSet) {
+  constexpr unsigned kFiltered = kHidden | kSystem | kVolumeLabel | kDirectory;
+  return (attributes & kFiltered & ~attributeSet) != 0;
+}
+
 // One entry that a directory scan returns.
 struct SearchEntry {
   std::string name;        // without directory

@@ -15,9 +15,9 @@ TEST_F(LineGrammar, MappingOfAnExistingDirectoryGetsASeparator) {
   tree_.Add("datos/");
   EXPECT_TRUE(Analyse(" " + P("copia") + " \t=  " + P("datos") + "\r"));
   EXPECT_EQ(dest_, P("copia"));
-  EXPECT_EQ(source_, P("datos") + "/");
-  EXPECT_TRUE(Analyse(P("copia") + "=" + P("datos") + "/"));
-  EXPECT_EQ(source_, P("datos") + "//");
+  EXPECT_EQ(source_, P("datos/"));
+  EXPECT_TRUE(Analyse(P("copia") + "=" + P("datos/")));
+  EXPECT_EQ(source_, P("datos//"));
   EXPECT_TRUE(host_.messages.empty());
 }
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "Distribuidor.h"
@@ -16,15 +17,28 @@ class EngineFixture : public ::testing::Test {
  protected:
   EngineFixture() : fs_(FileSystem::CreateNative()), engine_(host_, *fs_) {}
 
-  // Runs |lines|, where "@" stands for the tree's root.
+  // Runs |lines| (see Expand).
   void Run(const std::vector<std::string>& lines) {
     host_.lines.clear();
-    for (std::string line : lines) {
-      for (std::size_t at = line.find('@'); at != std::string::npos; at = line.find('@'))
-        line.replace(at, 1, tree_.Root());
-      host_.lines.push_back(line);
-    }
+    for (const std::string& line : lines)
+      host_.lines.push_back(Expand(line));
     engine_.CopyBtnClick();
+  }
+  // |line| with "/" standing for the file system's separator and "@" for the
+  // tree's root.
+  std::string Expand(std::string line) const {
+    std::replace(line.begin(), line.end(), '/', fs_->Style().separator);
+    for (std::size_t at = line.find('@'); at != std::string::npos; at = line.find('@'))
+      line.replace(at, 1, tree_.Root());
+    return line;
+  }
+  // A listing's date cell "yyyy/mm/dd hh:nn:ss" with the file system's date
+  // and time separators.
+  std::string Dated(const std::string& stamp) const {
+    std::string dated;
+    for (const char c : stamp)
+      dated += c == '/' ? fs_->DateSeparator() : c == ':' ? fs_->TimeSeparator() : std::string(1, c);
+    return dated;
   }
   void List(const std::vector<std::string>& lines) {
     host_.options.listado = true;

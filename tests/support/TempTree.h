@@ -5,7 +5,9 @@
 //                  "src/big.bin 2020-01-02 10:00:00 1536",  // and size
 //                  "src/sub/"});                             // directory
 //
-// Stamps are local times; the test main runs in UTC. A file's content is
+// Descriptions separate names with "/", which Path() turns into the
+// platform's separator; a name that begins with "." is hidden (on Windows
+// the tree sets the attribute). Stamps are local times. A file's content is
 // its size in bytes of 'x', or its own path when no size is given.
 #pragma once
 
@@ -24,7 +26,8 @@ class TempTree {
 
   // Adds one described entry.
   void Add(const std::string& description);
-  // The absolute path of |relative| inside the tree.
+  // The absolute path of |relative| inside the tree, with the platform's
+  // separators.
   std::string Path(const std::string& relative = "") const;
   const std::string& Root() const { return root_; }
 

@@ -1,0 +1,271 @@
+#include "WindowsFileSystem.h"
+
+#include <algorithm>
+
+#include "WindowsApi.h"
+
+namespace trasvex {
+
+std::unique_ptr<FileSystem> FileSystem::CreateNative() {
+  return std::make_unique<WindowsFileSystem>();
+}
+
+namespace {
+
+constexpr int kTemporaryAttempts = 100;
+constexpr std::size_t kCopyBufferSize = 1 << 20;
+// Paths from this length on get the "\\?\" prefix. CreateDirectoryW's limit
+// is the lowest: MAX_PATH less room for an 8.3 name.
+constexpr std::size_t kLongPath = MAX_PATH - 12;
+// The attribute bits a SearchEntry carries.
+constexpr DWORD kEntryAttributes = kReadOnly | kHidden | kSystem | kVolumeLabel | kDirectory |
+                                   kArchive;
+// The attributes a copy carries over to its target.
+constexpr DWORD kCarriedAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                                     FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                                     FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+// 1980-01-01 00:00:00 and 2107-12-31 23:59:58 as FILETIME ticks, the first
+// and last stamps that a DosDateTime holds.
+constexpr std::uint64_t kEarliestStamp = 119600064000000000ULL;
+constexpr std::uint64_t kLatestStamp = 159992927980000000ULL;
+
+HANDLE ToWin(FileSystem::Handle handle) { return reinterpret_cast<HANDLE>(handle); }
+FileSystem::Handle FromWin(HANDLE handle) {
+  return handle == INVALID_HANDLE_VALUE ? FileSystem::kNoHandle
+                                        : reinterpret_cast<FileSystem::Handle>(handle);
+}
+
+std::uint64_t TicksOf(const FILETIME& time) {
+  return (std::uint64_t(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
+
+DosDateTime StampOf(const FILETIME& written) {
+  FILETIME local = written;
+  ::FileTimeToLocalFileTime(&written, &local);
+  const std::uint64_t ticks = std::clamp(TicksOf(local), kEarliestStamp, kLatestStamp);
+  const FILETIME clamped{DWORD(ticks), DWORD(ticks >> 32)};
+  WORD date = (1 << 5) | 1, time = 0;  // 1980-01-01, should the packing fail
+  ::FileTimeToDosDateTime(&clamped, &date, &time);
+  return DosDateTime((std::uint32_t(date) << 16) | time);
+}
+
+// A directory that only leads elsewhere (a symbolic link or a junction).
+bool IsDirectoryLink(const WIN32_FIND_DATAW& data) {
+  return (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+         (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
+         (data.dwReserved0 == IO_REPARSE_TAG_SYMLINK ||
+          data.dwReserved0 == IO_REPARSE_TAG_MOUNT_POINT);
+}
+
+unsigned AttributesOf(const WIN32_FIND_DATAW& data) {
+  const unsigned attributes = data.dwFileAttributes & kEntryAttributes;
+  return IsDirectoryLink(data) ? attributes | kSystem : attributes;
+}
+
+// |path| as the API is given it: from kLongPath on, made absolute and given
+// the "\\?\" prefix ("\\?\UNC\" for a share), which also turns off the
+// length limit.
+std::wstring ApiPath(std::string_view path) {
+  std::wstring wide = WideText(path);
+  if (wide.size() < kLongPath || wide.starts_with(LR"(\\?\)") || wide.starts_with(LR"(\\.\)"))
+    return wide;
+  const DWORD needed = ::GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+  std::wstring full(needed, L'\0');
+  const DWORD length = ::GetFullPathNameW(wide.c_str(), needed, full.data(), nullptr);
+  if (length == 0 || length >= needed)
+    return wide;
+  full.resize(length);
+  if (full.starts_with(LR"(\\)"))
+    return LR"(\\?\UNC\)" + full.substr(2);
+  return LR"(\\?\)" + full;
+}
+
+// A scan pattern as the API is given it. Only its directory part is made
+// absolute, since that would drop the trailing dot of a mask such as "*.".
+std::wstring ApiPattern(std::string_view pattern) {
+  const std::size_t cut = pattern.find_last_of("\\/:");
+  if (pattern.size() < kLongPath || cut == std::string_view::npos)
+    return ApiPath(pattern);
+  std::wstring directory = ApiPath(pattern.substr(0, cut + 1));
+  if (!directory.ends_with(L'\\') && !directory.ends_with(L'/'))
+    directory += L'\\';
+  return directory + WideText(pattern.substr(cut + 1));
+}
+
+// One entry matching |pattern|, as FindFirstFileExW finds it; false when
+// there is none.
+bool FindFirst(const std::string& pattern, WIN32_FIND_DATAW& data, HANDLE* find) {
+  const HANDLE found = ::FindFirstFileExW(ApiPattern(pattern).c_str(), FindExInfoBasic, &data,
+                                          FindExSearchNameMatch, nullptr,
+                                          find ? FIND_FIRST_EX_LARGE_FETCH : 0);
+  if (found == INVALID_HANDLE_VALUE)
+    return false;
+  if (find)
+    *find = found;
+  else
+    ::FindClose(found);
+  return true;
+}
+
+std::string LocaleText(LCTYPE item, const char* fallback) {
+  wchar_t text[16];
+  const int length = ::GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, item, text, 16);
+  return length > 1 ? Utf8Text(std::wstring_view(text, std::size_t(length - 1))) : fallback;
+}
+
+// The directory part of |path|, with its last separator.
+std::string DirectoryPart(const std::string& path) {
+  const std::size_t cut = path.find_last_of("\\/:");
+  return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
+}
+
+}  // namespace
+
+WindowsFileSystem::WindowsFileSystem()
+    : dateSeparator_(LocaleText(LOCALE_SDATE, "/")),
+      timeSeparator_(LocaleText(LOCALE_STIME, ":")) {}
+
+bool WindowsFileSystem::IsDirectory(const std::string& path) {
+  const DWORD attributes = ::GetFileAttributesW(ApiPath(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+DosDateTime WindowsFileSystem::FileAge(const std::string& path) {
+  WIN32_FIND_DATAW data;
+  if (path.empty() || !FindFirst(path, data, nullptr) ||
+      (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+    return kNoFile;
+  return StampOf(data.ftLastWriteTime);
+}
+
+bool WindowsFileSystem::CreateDirectory(const std::string& path) {
+  return !path.empty() && ::CreateDirectoryW(ApiPath(path).c_str(), nullptr);
+}
+
+void WindowsFileSystem::Scan(const std::string& pattern, unsigned attributeSet,
+                             std::vector<SearchEntry>& entries) {
+  entries.clear();
+  WIN32_FIND_DATAW data;
+  HANDLE find;
+  if (pattern.empty() || !FindFirst(pattern, data, &find))
+    return;
+  do {
+    const unsigned attributes = AttributesOf(data);
+    if (LeftOutOfScan(attributes, attributeSet))
+      continue;
+    SearchEntry& entry = entries.emplace_back();
+    entry.name = Utf8Text(data.cFileName);
+    entry.attributes = attributes;
+    entry.size = (attributes & kDirectory)
+                     ? 0
+                     : std::int64_t((std::uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
+    entry.stamp = StampOf(data.ftLastWriteTime);
+  } while (::FindNextFileW(find, &data));
+  ::FindClose(find);
+}
+
+bool WindowsFileSystem::ReadWholeFile(const std::string& path, std::string& bytes) {
+  const HANDLE file = ::CreateFileW(ApiPath(path).c_str(), GENERIC_READ,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (file == INVALID_HANDLE_VALUE)
+    return false;
+  bool read = ::GetFileType(file) == FILE_TYPE_DISK;
+  bytes.clear();
+  char buffer[65536];
+  for (DWORD got = 1; read && got > 0;) {
+    read = ::ReadFile(file, buffer, sizeof buffer, &got, nullptr);
+    if (read)
+      bytes.append(buffer, got);
+  }
+  ::CloseHandle(file);
+  return read;
+}
+
+FileSystem::Handle WindowsFileSystem::OpenSource(const std::string& path) {
+  const HANDLE file = ::CreateFileW(ApiPath(path).c_str(), GENERIC_READ,
+                                    FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (file == INVALID_HANDLE_VALUE)
+    return kNoHandle;
+  BY_HANDLE_FILE_INFORMATION information;
+  if (::GetFileType(file) != FILE_TYPE_DISK ||
+      !::GetFileInformationByHandle(file, &information) ||
+      (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    ::CloseHandle(file);
+    return kNoHandle;
+  }
+  sourceAttributes_ = information.dwFileAttributes;
+  sourceWriteTime_ = std::int64_t(TicksOf(information.ftLastWriteTime));
+  return FromWin(file);
+}
+
+bool WindowsFileSystem::TargetReplaceable(const std::string& target) {
+  const DWORD attributes = ::GetFileAttributesW(ApiPath(target).c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES)
+    return ::GetLastError() == ERROR_FILE_NOT_FOUND;
+  constexpr DWORD kKept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                          FILE_ATTRIBUTE_DIRECTORY;
+  return (attributes & kKept) == 0;
+}
+
+FileSystem::Handle WindowsFileSystem::CreateTemporary(const std::string& target,
+                                                      std::string& temporaryPath) {
+  const std::string directory = DirectoryPart(target);
+  for (int attempt = 0; attempt < kTemporaryAttempts; ++attempt) {
+    // Hidden, so that a scan running meanwhile passes it over.
+    const std::string path = directory + ".trasvex-" + std::to_string(::GetCurrentProcessId()) +
+                             "-" + std::to_string(++temporaryCounter_) + ".tmp";
+    const HANDLE file = ::CreateFileW(ApiPath(path).c_str(), GENERIC_WRITE, 0, nullptr,
+                                      CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+      temporaryPath = path;
+      return FromWin(file);
+    }
+    if (::GetLastError() != ERROR_FILE_EXISTS)
+      return kNoHandle;
+  }
+  return kNoHandle;
+}
+
+bool WindowsFileSystem::CopyContents(Handle source, Handle temporary) {
+  buffer_.resize(kCopyBufferSize);
+  for (;;) {
+    DWORD got = 0;
+    if (!::ReadFile(ToWin(source), buffer_.data(), DWORD(buffer_.size()), &got, nullptr))
+      return false;
+    if (got == 0)
+      return true;
+    DWORD written = 0;
+    if (!::WriteFile(ToWin(temporary), buffer_.data(), got, &written, nullptr) || written != got)
+      return false;
+  }
+}
+
+bool WindowsFileSystem::CopyStampAndMode(Handle /*source*/, Handle temporary) {
+  FILE_BASIC_INFO basic{};  // times left at zero stay as they are
+  basic.LastWriteTime.QuadPart = sourceWriteTime_;
+  const DWORD attributes = sourceAttributes_ & kCarriedAttributes;
+  basic.FileAttributes = attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
+  return ::SetFileInformationByHandle(ToWin(temporary), FileBasicInfo, &basic, sizeof basic);
+}
+
+bool WindowsFileSystem::CloseTemporary(Handle temporary) {
+  return ::CloseHandle(ToWin(temporary));
+}
+
+bool WindowsFileSystem::ReplaceTarget(const std::string& temporaryPath,
+                                      const std::string& target) {
+  return ::MoveFileExW(ApiPath(temporaryPath).c_str(), ApiPath(target).c_str(),
+                       MOVEFILE_REPLACE_EXISTING);
+}
+
+void WindowsFileSystem::RemoveTemporary(const std::string& temporaryPath) {
+  const std::wstring path = ApiPath(temporaryPath);
+  ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);  // it may carry read-only now
+  ::DeleteFileW(path.c_str());
+}
+
+void WindowsFileSystem::CloseSource(Handle source) { ::CloseHandle(ToWin(source)); }
+
+}  // namespace trasvex

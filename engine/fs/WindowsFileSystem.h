@@ -1,0 +1,62 @@
+// File-system services on Windows, through the wide ("W") API.
+//
+// Platform rules:
+// - text is UTF-8 inside the program and UTF-16 at the API, so names outside
+//   the system code page are found and copied;
+// - attributes, name matching (without case, short names included) and the
+//   wildcard rules are the system's own (FindFirstFileExW);
+// - a directory that is a symbolic link or a junction counts as system, so a
+//   link loop is never walked; a link to a file counts as that file;
+// - stamps: the last-write time in local time (FileTimeToLocalFileTime, so
+//   with the bias in force now), packed by FileTimeToDosDateTime; times
+//   before 1980 or after 2107 are clamped to the nearest stamp;
+// - an existing target that is read-only or hidden is never replaced;
+// - a path too long for the classic API is made absolute and given the
+//   "\\?\" prefix, so deep trees copy rather than fail;
+// - the listing writes dates and times with the user's locale separators.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "FileSystem.h"
+
+namespace trasvex {
+
+class WindowsFileSystem final : public FileSystem {
+ public:
+  WindowsFileSystem();
+
+  const PathStyle& Style() const override { return PathStyle::Windows; }
+  std::string DateSeparator() const override { return dateSeparator_; }
+  std::string TimeSeparator() const override { return timeSeparator_; }
+
+  bool IsDirectory(const std::string& path) override;
+  DosDateTime FileAge(const std::string& path) override;
+  bool CreateDirectory(const std::string& path) override;
+  void Scan(const std::string& pattern, unsigned attributeSet,
+            std::vector<SearchEntry>& entries) override;
+  bool ReadWholeFile(const std::string& path, std::string& bytes) override;
+
+  Handle OpenSource(const std::string& path) override;
+  bool TargetReplaceable(const std::string& target) override;
+  Handle CreateTemporary(const std::string& target, std::string& temporaryPath) override;
+  bool CopyContents(Handle source, Handle temporary) override;
+  bool CopyStampAndMode(Handle source, Handle temporary) override;
+  bool CloseTemporary(Handle temporary) override;
+  bool ReplaceTarget(const std::string& temporaryPath, const std::string& target) override;
+  void RemoveTemporary(const std::string& temporaryPath) override;
+  void CloseSource(Handle source) override;
+
+ private:
+  const std::string dateSeparator_;
+  const std::string timeSeparator_;
+  // The source of the copy in progress.
+  std::uint32_t sourceAttributes_ = 0;
+  std::int64_t sourceWriteTime_ = 0;
+  std::vector<char> buffer_;
+  unsigned temporaryCounter_ = 0;
+};
+
+}  // namespace trasvex

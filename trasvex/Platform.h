@@ -1,0 +1,21 @@
+// What the entry asks of the platform it runs on, one source file per
+// platform (PlatformPosix.cpp, PlatformWindows.cpp).
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace trasvex {
+
+// The arguments after the program name, as UTF-8 text.
+std::vector<std::string> ProgramArguments(int argc, char** argv);
+
+// True when a window could reach a user; without one, an unattended run
+// writes to the standard streams instead of showing message boxes.
+bool DisplayAvailable();
+
+// Makes the standard streams reach the caller's console when the program
+// was started without them; to be called before anything is written.
+void ConnectStandardStreams();
+
+}  // namespace trasvex

@@ -1,0 +1,20 @@
+#include "Platform.h"
+
+#include <cstdlib>
+
+namespace trasvex {
+
+std::vector<std::string> ProgramArguments(int argc, char** argv) {
+  return std::vector<std::string>(argv + 1, argv + argc);
+}
+
+bool DisplayAvailable() {
+  for (const char* variable : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+    if (std::getenv(variable))
+      return true;
+  return false;
+}
+
+void ConnectStandardStreams() {}
+
+}  // namespace trasvex

@@ -1,0 +1,56 @@
+#include "Platform.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "fs/WindowsApi.h"
+
+#include <shellapi.h>
+
+namespace trasvex {
+
+namespace {
+
+bool WindowStationVisible() {
+  USEROBJECTFLAGS flags{};
+  const HWINSTA station = ::GetProcessWindowStation();
+  return station &&
+         ::GetUserObjectInformationW(station, UOI_FLAGS, &flags, sizeof flags, nullptr) &&
+         (flags.dwFlags & WSF_VISIBLE);
+}
+
+bool Usable(HANDLE handle) { return handle && handle != INVALID_HANDLE_VALUE; }
+
+}  // namespace
+
+// argv holds the arguments in the system code page: names outside it would
+// arrive as '?'. The wide command line holds them whole.
+std::vector<std::string> ProgramArguments(int /*argc*/, char** /*argv*/) {
+  int count = 0;
+  wchar_t** wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+  std::vector<std::string> arguments;
+  for (int i = 1; wide && i < count; ++i)
+    arguments.push_back(Utf8Text(wide[i]));
+  ::LocalFree(wide);
+  return arguments;
+}
+
+// A process of a window station that is not visible (a scheduled task that
+// runs whether or not the user is logged on, a service) has no user to
+// answer a message box.
+bool DisplayAvailable() { return std::getenv("QT_QPA_PLATFORM") || WindowStationVisible(); }
+
+// A window program gets standard handles only when its caller redirected
+// them; the missing ones are taken from the caller's console, if it has one.
+void ConnectStandardStreams() {
+  const bool outMissing = !Usable(::GetStdHandle(STD_OUTPUT_HANDLE));
+  const bool errMissing = !Usable(::GetStdHandle(STD_ERROR_HANDLE));
+  if (!(outMissing || errMissing) || !::AttachConsole(ATTACH_PARENT_PROCESS))
+    return;
+  if (outMissing)
+    std::freopen("CONOUT$", "w", stdout);
+  if (errMissing)
+    std::freopen("CONOUT$", "w", stderr);
+}
+
+}  // namespace trasvex
