@@ -57,14 +57,10 @@ unsigned AttributesOf(int dirFd, const dirent& entry, struct stat& st) {
   return (st.st_mode & S_IWUSR) ? unsigned(kArchive) : kArchive | kReadOnly;
 }
 
-bool Skipped(unsigned attributes, unsigned attributeSet) {
-  constexpr unsigned kFiltered = kHidden | kSystem | kVolumeLabel | kDirectory;
-  return (attributes & kFiltered & ~attributeSet) != 0;
-}
-
 }  // namespace
 
-PosixFileSystem::PosixFileSystem() : umask_(::umask(0)) {
+PosixFileSystem::PosixFileSystem()
+    : umask_(::umask(0)), temporaryPrefix_(".trasvex-" + std::to_string(::getpid()) + "-") {
   ::umask(umask_);
   ::tzset();
 }
@@ -72,6 +68,9 @@ PosixFileSystem::PosixFileSystem() : umask_(::umask(0)) {
 PosixFileSystem::~PosixFileSystem() { ForgetDirectories(); }
 
 void PosixFileSystem::ForgetDirectories() {
+  lastLookUp_.path.clear();
+  created_.path.clear();
+  created_.names.clear();
   for (OpenDirectory* slot : {&targets_, &sources_}) {
     if (slot->fd >= 0)
       ::close(slot->fd);
@@ -105,19 +104,49 @@ bool PosixFileSystem::IsDirectory(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+int PosixFileSystem::LookUpTarget(const std::string& path, struct stat& st) {
+  if (!lastLookUp_.path.empty() && lastLookUp_.path == path) {
+    st = lastLookUp_.st;
+    return lastLookUp_.error;
+  }
+  st = {};
+  const std::string_view created = NameInCreated(path);
+  int error = ENOENT;
+  if (created.empty() || created_.names.contains(std::string(created))) {
+    std::string name;
+    const int dirFd = Locate(targets_, path, name);
+    error = ENOTDIR;
+    if (dirFd != -1 && !name.empty())
+      error = ::fstatat(dirFd, name.c_str(), &st, 0) == 0 ? 0 : errno;
+  }
+  lastLookUp_.path = path;
+  lastLookUp_.error = error;
+  lastLookUp_.st = st;
+  return error;
+}
+
 DosDateTime PosixFileSystem::FileAge(const std::string& path) {
-  std::string name;
-  const int dirFd = Locate(targets_, path, name);
   struct stat st;
-  if (dirFd == -1 || name.empty() || ::fstatat(dirFd, name.c_str(), &st, 0) != 0 ||
-      !S_ISREG(st.st_mode))
+  if (LookUpTarget(path, st) != 0 || !S_ISREG(st.st_mode))
     return kNoFile;
   return StampOf(st);
 }
 
 bool PosixFileSystem::CreateDirectory(const std::string& path) {
   ForgetDirectories();
-  return !path.empty() && ::mkdir(path.c_str(), 0777) == 0;
+  if (path.empty() || ::mkdir(path.c_str(), 0777) != 0)
+    return false;
+  created_.path = path;
+  return true;
+}
+
+std::string_view PosixFileSystem::NameInCreated(std::string_view path) const {
+  const std::size_t length = created_.path.size();
+  if (length == 0 || path.size() <= length + 1 || !path.starts_with(created_.path) ||
+      path[length] != '/')
+    return {};
+  const std::string_view name = path.substr(length + 1);
+  return name.find('/') == std::string_view::npos ? name : std::string_view();
 }
 
 void PosixFileSystem::Scan(const std::string& pattern, unsigned attributeSet,
@@ -126,14 +155,9 @@ void PosixFileSystem::Scan(const std::string& pattern, unsigned attributeSet,
   const std::size_t slash = pattern.rfind('/');
   const std::string directory = slash == std::string::npos ? "." : pattern.substr(0, slash + 1);
   const std::string_view mask = std::string_view(pattern).substr(slash + 1);
-  const int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd == -1)
+  DIR* dir = ::opendir(directory.c_str());
+  if (!dir)
     return;
-  DIR* dir = ::fdopendir(fd);
-  if (!dir) {
-    ::close(fd);
-    return;
-  }
   while (const dirent* entry = ::readdir(dir)) {
     const std::string_view name = entry->d_name;
     if ((IsHiddenName(name) && !(attributeSet & kHidden)) || !MatchesMask(mask, name))
@@ -141,7 +165,7 @@ void PosixFileSystem::Scan(const std::string& pattern, unsigned attributeSet,
     struct stat st;
     const unsigned kind = AttributesOf(::dirfd(dir), *entry, st);
     const unsigned attributes = IsHiddenName(name) ? kind | kHidden : kind;
-    if (kind == 0 || Skipped(attributes, attributeSet))
+    if (kind == 0 || LeftOutOfScan(attributes, attributeSet))
       continue;
     SearchEntry& found = entries.emplace_back();
     found.name.assign(name);
@@ -187,13 +211,14 @@ FileSystem::Handle PosixFileSystem::OpenSource(const std::string& path) {
 }
 
 bool PosixFileSystem::TargetReplaceable(const std::string& target) {
-  std::string name;
-  const int dirFd = Locate(targets_, target, name);
-  if (dirFd == -1 || name.empty())
-    return false;
   struct stat st;
-  if (::fstatat(dirFd, name.c_str(), &st, 0) != 0)
-    return errno == ENOENT;
+  const int error = LookUpTarget(target, st);
+  lastLookUp_.path.clear();
+  if (error != 0)
+    return error == ENOENT;
+  const std::size_t slash = target.rfind('/');
+  const std::string_view name =
+      std::string_view(target).substr(slash == std::string::npos ? 0 : slash + 1);
   return S_ISREG(st.st_mode) && (st.st_mode & S_IWUSR) && !IsHiddenName(name);
 }
 
@@ -207,8 +232,8 @@ FileSystem::Handle PosixFileSystem::CreateTemporary(const std::string& target,
   const mode_t mode = source_.st_mode & 0777;
   for (int attempt = 0; attempt < kTemporaryAttempts; ++attempt) {
     // A hidden name, so that a scan running meanwhile passes it over.
-    const std::string temporary = ".trasvex-" + std::to_string(::getpid()) + "-" +
-                                  std::to_string(++temporaryCounter_) + ".tmp";
+    const std::string temporary =
+        temporaryPrefix_ + std::to_string(++temporaryCounter_) + ".tmp";
     const int fd = ::openat(dirFd, temporary.c_str(),
                             O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, mode);
     if (fd >= 0) {
@@ -276,14 +301,21 @@ bool PosixFileSystem::CopyStampAndMode(Handle /*source*/, Handle temporary) {
 bool PosixFileSystem::CloseTemporary(Handle temporary) { return ::close(int(temporary)) == 0; }
 
 bool PosixFileSystem::ReplaceTarget(const std::string& temporaryPath, const std::string& target) {
+  lastLookUp_.path.clear();
   std::string name, temporaryName;
   const int dirFd = Locate(targets_, target, name);
   if (dirFd == -1 || Locate(targets_, temporaryPath, temporaryName) != dirFd)
     return false;
-  return ::renameat(dirFd, temporaryName.c_str(), dirFd, name.c_str()) == 0;
+  if (::renameat(dirFd, temporaryName.c_str(), dirFd, name.c_str()) != 0)
+    return false;
+  const std::string_view created = NameInCreated(target);
+  if (!created.empty())
+    created_.names.emplace(created);
+  return true;
 }
 
 void PosixFileSystem::RemoveTemporary(const std::string& temporaryPath) {
+  lastLookUp_.path.clear();
   std::string name;
   const int dirFd = Locate(targets_, temporaryPath, name);
   if (dirFd != -1)

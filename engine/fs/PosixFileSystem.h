@@ -21,6 +21,7 @@
 
 #include <string>
 #include <string_view>
+#include <unordered_set>
 
 #include "FileSystem.h"
 
@@ -65,11 +66,34 @@ class PosixFileSystem final : public FileSystem {
   // another one, and the name relative to it. -1 when it cannot be opened.
   static int Locate(OpenDirectory& slot, std::string_view path, std::string& name);
   void ForgetDirectories();
+  // Looks |path| up (following a link) relative to the targets' handle and
+  // remembers the answer for the copy that usually asks about the same
+  // target next; the error number, 0 when found.
+  int LookUpTarget(const std::string& path, struct stat& st);
+
+  // The last destination look-up, kept until the next change made here.
+  struct LookUp {
+    std::string path;
+    int error = 0;
+    struct stat st {};
+  };
+  // The directory created last, and the names put in it since: it held
+  // nothing when it was made, so other names in it need no look-up. Kept
+  // until the next directory test, which starts every level of the walk.
+  struct CreatedDirectory {
+    std::string path;
+    std::unordered_set<std::string> names;
+  };
+  // The name of |path| when it lies right inside the directory created last.
+  std::string_view NameInCreated(std::string_view path) const;
 
   OpenDirectory targets_;  // destination look-ups and the copy's target
   OpenDirectory sources_;  // the copy's source
+  LookUp lastLookUp_;
+  CreatedDirectory created_;
   struct stat source_ {};  // the source of the copy in progress
   mode_t umask_;
+  const std::string temporaryPrefix_;  // with the process id
   unsigned temporaryCounter_ = 0;
 };
 

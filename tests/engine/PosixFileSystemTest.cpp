@@ -2,6 +2,7 @@
 // copy keeps targets safe.
 #include <gtest/gtest.h>
 #include <csignal>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
@@ -37,6 +38,25 @@ class PosixFiles : public EngineFixture {
     ::close(fd);
   }
 };
+
+// Removes |name| inside the directory |parentFd| with everything in it,
+// through directory handles, so that trees deeper than the path limit go too.
+void RemoveAt(int parentFd, const std::string& name) {
+  const int fd = ::openat(parentFd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW);
+  if (fd == -1) {
+    ::unlinkat(parentFd, name.c_str(), 0);
+    return;
+  }
+  DIR* dir = ::fdopendir(fd);
+  Names children;
+  while (const dirent* entry = ::readdir(dir))
+    if (std::string_view(entry->d_name) != "." && std::string_view(entry->d_name) != "..")
+      children.push_back(entry->d_name);
+  for (const std::string& child : children)
+    RemoveAt(::dirfd(dir), child);
+  ::closedir(dir);
+  ::unlinkat(parentFd, name.c_str(), AT_REMOVEDIR);
+}
 
 TEST_F(PosixFiles, ScansSkipHiddenAndSystemEntries) {
   tree_.Add("src/a.txt 2020-01-01 00:00:00");
@@ -153,6 +173,91 @@ TEST_F(PosixFiles, FileAndDirectoryTests) {
   EXPECT_FALSE(fs_->CreateDirectory(P("x/y")));
   EXPECT_TRUE(fs_->CreateDirectory(P("x")));
   EXPECT_FALSE(fs_->CreateDirectory(P("x")));
+}
+
+// Names in a directory the backend has just created are not looked up, as
+// it holds only what the run put there; other spellings of its path must not
+// be fooled by that.
+TEST_F(PosixFiles, ACreatedDirectoryIsSeenWhateverTheSpellingOfItsPath) {
+  tree_.Add("src/a.txt 2020-01-01 00:00:00");
+  tree_.Add("nuevo/a.txt 2024-01-01 00:00:00");
+  tree_.Add("viejo/a.txt 2022-01-01 00:00:00");
+  host_.options.recientes = true;
+  Run({"txt *.t*", "@/dst = @/src", "@/dst/ = @/nuevo", "@/dst = @/viejo", "@/dst/. = @/viejo"});
+  EXPECT_EQ(tree_.Read("dst/a.txt"), "nuevo/a.txt");
+  EXPECT_EQ(host_.status[1], "Archs (8): 2 copias, 0 fallos.");
+}
+
+TEST_F(PosixFiles, ARunPassesOverLinksItCannotFollow) {
+  tree_.Add("src/a.txt 2020-01-01 00:00:00");
+  ASSERT_EQ(::symlink("bucle2", P("src/bucle1").c_str()), 0);
+  ASSERT_EQ(::symlink("bucle1", P("src/bucle2").c_str()), 0);
+  ASSERT_EQ(::symlink(".", P("src/yo").c_str()), 0);
+  ASSERT_EQ(::symlink("nada", P("src/roto.txt").c_str()), 0);
+  Run({"@/dst = @/src"});
+  List({"@/dst2 = @/src"});
+  EXPECT_TRUE(host_.messages.empty());
+  EXPECT_EQ(tree_.List("dst"), Names{"a.txt"});
+  EXPECT_EQ(host_.rows.size(), 1u);
+  EXPECT_EQ(ScanNames(P("src/*.*"), kFilesAndDirectories | kSystem),
+            (Names{".", "..", "a.txt", "bucle1", "bucle2", "roto.txt", "yo"}));
+}
+
+TEST_F(PosixFiles, NamesWithAnyBytesAreCopiedAndComparedAsTheyAre) {
+  const Names names = {"con espacio.txt", "a=b.txt", "tab\tula.txt", "nueva\nlinea.txt",
+                       "mal\xff\xfe.txt", "\xc3", std::string(251, 'n') + ".txt"};
+  tree_.Add("src/");
+  for (const std::string& name : names) {
+    tree_.Write("src/" + name, name);
+    tree_.SetStamp("src/" + name, "2021-01-01 00:00:00");
+  }
+  Run({"@/dst = @/src"});
+  EXPECT_TRUE(host_.messages.empty());
+  Names sorted = names;
+  std::sort(sorted.begin(), sorted.end());
+  EXPECT_EQ(tree_.List("dst"), sorted);
+  for (const std::string& name : names)
+    EXPECT_EQ(tree_.Read("dst/" + name), name);
+  Run({"@/dst = @/src"});
+  EXPECT_EQ(Counters().hechos, 0);
+  List({"@/dst2 = @/src"});
+  EXPECT_EQ(host_.rows.size(), names.size());
+}
+
+TEST_F(PosixFiles, AnUnreadableDirectoryYieldsNoEntriesAndNoMessage) {
+  if (::geteuid() == 0)
+    GTEST_SKIP() << "root reads every directory (the fault tests cover it)";
+  tree_.Add("src/a.txt 2020-01-01 00:00:00");
+  tree_.Add("src/cerrado/b.txt 2020-01-01 00:00:00");
+  ::chmod(P("src/cerrado").c_str(), 0);
+  Run({"@/dst = @/src"});
+  ::chmod(P("src/cerrado").c_str(), 0755);
+  EXPECT_TRUE(host_.messages.empty());
+  EXPECT_EQ(tree_.List("dst"), (Names{"a.txt", "cerrado"}));
+  EXPECT_TRUE(tree_.List("dst/cerrado").empty());
+}
+
+TEST_F(PosixFiles, ATreeDeeperThanThePathLimitEndsWithOneMessage) {
+  tree_.Add("src/a.txt 2020-01-01 00:00:00");
+  const std::string level(200, 'h');
+  int fd = ::open(P("src").c_str(), O_RDONLY | O_DIRECTORY);
+  for (int depth = 0; depth < 30; ++depth) {  // 6,000 bytes of path below src
+    ASSERT_EQ(::mkdirat(fd, level.c_str(), 0755), 0);
+    const int next = ::openat(fd, level.c_str(), O_RDONLY | O_DIRECTORY);
+    ::close(fd);
+    fd = next;
+  }
+  ::close(::openat(fd, "fondo.txt", O_CREAT | O_WRONLY, 0644));
+  ::close(fd);
+  Run({"@/dst = @/src"});
+  const int root = ::open(tree_.Root().c_str(), O_RDONLY | O_DIRECTORY);
+  RemoveAt(root, "src");
+  RemoveAt(root, "dst");
+  ::close(root);
+  ASSERT_EQ(host_.messages.size(), 1u);
+  EXPECT_TRUE(host_.messages[0].starts_with("ERROR: No se ha podido crear el directorio " +
+                                            P("dst/" + level)));
+  EXPECT_EQ(host_.status[1], "Archs (1): 1 copias, 0 fallos.");
 }
 
 }  // namespace

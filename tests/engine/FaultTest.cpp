@@ -1,0 +1,110 @@
+// How a run takes what the file system throws at it: every step of a copy
+// failing, a source that vanishes between the scan and the copy, and a
+// directory that cannot be read. A failed copy keeps the old target whole,
+// leaves no temporary file, shows its message, counts in Fallidos, and the
+// run goes on.
+#include <filesystem>
+
+#include "EngineFixture.h"
+#include "FaultyFileSystem.h"
+
+namespace trasvex::test {
+namespace {
+
+using Names = std::vector<std::string>;
+using Operation = FaultyFileSystem::Operation;
+
+class Faults : public EngineFixture {
+ protected:
+  Faults() {
+    tree_.Add("src/a.txt 2022-01-01 00:00:00 200000");
+    tree_.Add("dst/a.txt 2020-01-01 00:00:00");
+    tree_.Add("nuevo/c.txt 2022-01-01 00:00:00");
+    tree_.Add("otro/b.txt 2022-01-01 00:00:00");
+  }
+  // The file of the first mapping replaces an old target, the second is
+  // new, the third is left to succeed.
+  void RunThreeMappings() {
+    host_.lines.clear();
+    for (const char* line : {"@/dst = @/src", "@/dst-nuevo = @/nuevo", "@/dst-otro = @/otro"})
+      host_.lines.push_back(Expand(line));
+    faultyEngine_.CopyBtnClick();
+  }
+  std::string CopyError(const std::string& relative) const {
+    return "ERROR: No se pudo copiar el archivo " + P(relative);
+  }
+  void ExpectFailedAndUntouched(int failed) {
+    EXPECT_EQ(tree_.Read("dst/a.txt"), "dst/a.txt");
+    EXPECT_EQ(tree_.List("dst"), Names{"a.txt"});
+    EXPECT_EQ(faultyEngine_.Counters().fallidos, failed);
+    EXPECT_EQ(tree_.Read("dst-otro/b.txt"), "otro/b.txt");
+  }
+
+  FaultyFileSystem faulty_{*fs_};
+  Distribuidor faultyEngine_{host_, faulty_};
+};
+
+class CopyStepFault : public Faults, public ::testing::WithParamInterface<Operation> {};
+
+TEST_P(CopyStepFault, KeepsTheOldTargetAndLeavesNoTemporaryFile) {
+  faulty_.FailOn(GetParam(), 1);
+  faulty_.FailOn(GetParam(), 2);
+  RunThreeMappings();
+  ExpectFailedAndUntouched(2);
+  EXPECT_TRUE(tree_.List("dst-nuevo").empty());
+  EXPECT_EQ(host_.messages, (Names{CopyError("src/a.txt"), CopyError("nuevo/c.txt")}));
+  EXPECT_EQ(faultyEngine_.Counters().hechos, 1);
+  EXPECT_EQ(host_.status[1], "Archs (3): 1 copias, 2 fallos.");
+  // The old target kept its stamp, so the next run tries again.
+  host_.messages.clear();
+  RunThreeMappings();
+  EXPECT_TRUE(host_.messages.empty());
+  EXPECT_EQ(tree_.Read("dst/a.txt"), std::string(200000, 'x'));
+  EXPECT_EQ(tree_.List("dst-nuevo"), Names{"c.txt"});
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryStep, CopyStepFault,
+                         ::testing::Values(Operation::kOpenSource, Operation::kCreateTemporary,
+                                           Operation::kCopyContents,
+                                           Operation::kCopyStampAndMode,
+                                           Operation::kCloseTemporary,
+                                           Operation::kReplaceTarget));
+
+TEST_F(Faults, ASourceThatVanishesAfterTheScanFailsAlone) {
+  faulty_.beforeCall = [this](Operation operation, const std::string& path) {
+    if (operation == Operation::kOpenSource && path == P("src/a.txt"))
+      std::filesystem::remove(path);
+  };
+  RunThreeMappings();
+  ExpectFailedAndUntouched(1);
+  EXPECT_EQ(host_.messages, Names{CopyError("src/a.txt")});
+}
+
+TEST_F(Faults, ADirectoryThatCannotBeReadYieldsNothingAndTheWalkGoesOn) {
+  tree_.Add("src/sub/b.txt 2022-01-01 00:00:00");
+  tree_.Add("src/sub/hondo/c.txt 2022-01-01 00:00:00");
+  faulty_.beforeCall = [this](Operation operation, const std::string& pattern) {
+    if (operation == Operation::kScan && pattern.starts_with(Expand("@/src/sub/*")))
+      faulty_.FailOn(Operation::kScan, faulty_.Calls(Operation::kScan) + 1);
+  };
+  RunThreeMappings();
+  EXPECT_TRUE(host_.messages.empty());
+  EXPECT_EQ(tree_.Read("dst/a.txt"), std::string(200000, 'x'));
+  EXPECT_TRUE(tree_.List("dst/sub").empty());  // created before its scan
+  EXPECT_EQ(tree_.Read("dst-otro/b.txt"), "otro/b.txt");
+  EXPECT_EQ(faultyEngine_.Counters().fallidos, 0);
+}
+
+TEST_F(Faults, AListingSkipsADestinationItCannotCreate) {
+  tree_.Add("src/sub/b.txt 2022-01-01 00:00:00");
+  faulty_.FailOn(Operation::kCreateDirectory, 1);
+  host_.options.listado = true;
+  RunThreeMappings();
+  EXPECT_EQ(host_.messages,
+            Names{"ERROR: No se ha podido crear el directorio " + P("dst/sub") + "."});
+  EXPECT_EQ(host_.rows.size(), 3u);  // a.txt, c.txt and b.txt of the others
+  EXPECT_FALSE(tree_.Exists("dst/sub"));
+}
+
+}  // namespace
+}  // namespace trasvex::test
