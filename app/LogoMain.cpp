@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -17,11 +18,15 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QTextBlock>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
 #include "About.h"
+#include "CommandLine.h"
+#include "GeneralError.h"
 #include "HintStyle.h"
+#include "LogoStrs.h"
 #include "ResultsGridModel.h"
 
 namespace trasvex {
@@ -44,7 +49,9 @@ QIcon ButtonIcon(const QString& image) {
 TLogoAppForm::TLogoAppForm(std::unique_ptr<FileSystem> fileSystem, QWidget* parent)
     : QMainWindow(parent),
       fileSystem_(std::move(fileSystem)),
-      distribuidor_(*this, *fileSystem_) {
+      distribuidor_(*this, *fileSystem_),
+      config_(*fileSystem_),
+      nombreConfig_(LoadLogoStr(SUntitled)) {
   setObjectName("LogoAppForm");
   setWindowTitle("Trasvex");
   setAccessibleName("Trasvex");
@@ -297,10 +304,134 @@ void TLogoAppForm::ShowHint(const QString& hint) {
   statusPanels_[0]->setText(hint);
 }
 
-void TLogoAppForm::FileNew() {}
-void TLogoAppForm::FileOpen() {}
-void TLogoAppForm::FileSave() {}
-void TLogoAppForm::FileSaveAs() {}
+void TLogoAppForm::FormCreate(const std::vector<std::string>& arguments) {
+  // Hints reach ShowHint through event() from the moment the window exists.
+  if (!Inicio(arguments))
+    return;
+  SetCaption();
+  if (autoEjecutar_) {
+    const int status = messagesShown_ == 0 ? 0 : 1;
+    QTimer::singleShot(0, qApp, [status] { QCoreApplication::exit(status); });
+  }
+}
+
+bool TLogoAppForm::Inicio(const std::vector<std::string>& arguments) {
+  const CommandLine commandLine = CommandLine::Parse(arguments);
+  autoEjecutar_ = commandLine.autoEjecutar;
+  listaCopia_ = commandLine.options.listaCopia;
+  CBrecursivo->setChecked(commandLine.options.subDirs);
+  CBListado->setChecked(commandLine.options.listado);
+  CBRecientes->setChecked(commandLine.options.recientes);
+  nombreConfig_ = QString::fromStdString(commandLine.nombreConfig);
+  if (fileSystem_->FileExists(commandLine.nombreConfig)) {
+    QString text;
+    if (!config_.Read(nombreConfig_, text)) {
+      GeneralError("Cannot open file " + nombreConfig_);
+      return false;
+    }
+    Mparams->setPlainText(text);
+    if (autoEjecutar_)
+      CopyBtnClick();
+  } else {
+    nombreConfig_ = LoadLogoStr(SUntitled);
+    autoEjecutar_ = false;
+  }
+  grid_->SetRowHeight(16);
+  grid_->Encabezados(listaCopia_);
+  return true;
+}
+
+void TLogoAppForm::SetCaption() { setWindowTitle("Trasvex: " + nombreConfig_); }
+
+void TLogoAppForm::GeneralError(const QString& message) {
+  QMessageBox box(QMessageBox::Critical, QCoreApplication::applicationName(),
+                  QString::fromStdString(GeneralErrorText(message.toStdString())),
+                  QMessageBox::Ok);
+  box.setTextFormat(Qt::PlainText);
+  box.exec();
+}
+
+QString TLogoAppForm::ChooseFile(bool save, QString& last) {
+  QFileDialog dialog(this);
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setOption(QFileDialog::DontConfirmOverwrite);
+  dialog.setNameFilter("All Files (*.*)");
+  dialog.setDefaultSuffix("rtf");
+  if (!last.isEmpty())
+    dialog.selectFile(last);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    return {};
+  last = dialog.selectedFiles().constFirst();
+  return last;
+}
+
+bool TLogoAppForm::SaveTo(const QString& name) {
+  switch (config_.Write(name, Mparams->toPlainText())) {
+    case ConfigFile::WriteResult::kWritten:
+      return true;
+    case ConfigFile::WriteResult::kCannotCreate:
+      GeneralError("Cannot create file " + name);
+      return false;
+    case ConfigFile::WriteResult::kWriteError:
+      GeneralError("Stream write error");
+      return false;
+  }
+  return false;
+}
+
+void TLogoAppForm::FileNew() {
+  nombreConfig_ = LoadLogoStr(SUntitled);
+  Mparams->clear();
+  SetCaption();
+}
+
+void TLogoAppForm::FileOpen() {
+  const QString name = ChooseFile(false, lastOpened_);
+  if (name.isEmpty())
+    return;
+  QString text;
+  if (!config_.Read(name, text)) {
+    GeneralError("Cannot open file " + name);
+    return;
+  }
+  Mparams->setPlainText(text);
+  nombreConfig_ = name;
+  if (PageControl1->currentIndex() == 0)
+    Mparams->setFocus();
+  Mparams->setReadOnly(false);
+  SetCaption();
+}
+
+void TLogoAppForm::FileSave() {
+  if (nombreConfig_ != LoadLogoStr(SUntitled)) {
+    if (SaveTo(nombreConfig_))
+      SetCaption();
+    return;
+  }
+  FileSaveAs();
+}
+
+void TLogoAppForm::FileSaveAs() {
+  const QString name = ChooseFile(true, lastSaved_);
+  if (name.isEmpty())
+    return;
+  if (fileSystem_->FileExists(name.toStdString())) {
+    QMessageBox confirm(QMessageBox::Question, "Confirm",
+                        LoadLogoStr(SOverwrite).replace("%s", name),
+                        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    confirm.setTextFormat(Qt::PlainText);
+    confirm.setDefaultButton(QMessageBox::Yes);
+    confirm.setEscapeButton(QMessageBox::Cancel);
+    if (confirm.exec() != QMessageBox::Yes)
+      return;
+  }
+  if (!SaveTo(name))
+    return;
+  nombreConfig_ = name;
+  SetCaption();
+}
 
 void TLogoAppForm::FileExit() { close(); }
 
@@ -332,6 +463,7 @@ void TLogoAppForm::SetStatus(int panel, const std::string& text) {
 }
 
 void TLogoAppForm::ShowMessage(const std::string& text) {
+  ++messagesShown_;
   if (quitRequested_)
     return;  // the application is ending: the box closes at once
   QMessageBox box(QMessageBox::NoIcon, QCoreApplication::applicationName(),
@@ -396,6 +528,7 @@ int RunWindow(int argc, char** argv) {
   QApplication::setWindowIcon(QIcon(":/images/trasvex.png"));
   QApplication::setStyle(new HintStyle);
   TLogoAppForm form;
+  form.FormCreate(std::vector<std::string>(argv + 1, argv + argc));
   TAboutBox aboutBox;
   form.SetAboutBox(&aboutBox);
   form.show();

@@ -7,6 +7,7 @@
 #include <QMainWindow>
 #include <memory>
 
+#include "ConfigFile.h"
 #include "Distribuidor.h"
 #include "RunHost.h"
 #include "fs/FileSystem.h"
@@ -35,6 +36,13 @@ class TLogoAppForm : public QMainWindow, public RunHost {
   explicit TLogoAppForm(std::unique_ptr<FileSystem> fileSystem = FileSystem::CreateNative(),
                         QWidget* parent = nullptr);
   ~TLogoAppForm() override;
+
+  // The creation handler, run once after construction: installs the hint
+  // handler, reads the command line |arguments| (those after the program
+  // name) and loads the configuration; with "AUTO" it performs the run and
+  // asks the application to end with exit status 0, or 1 when the run
+  // showed a message.
+  void FormCreate(const std::vector<std::string>& arguments);
 
   // The box that "&Acerca de..." shows; created once by the caller.
   void SetAboutBox(TAboutBox* aboutBox) { aboutBox_ = aboutBox; }
@@ -76,6 +84,18 @@ class TLogoAppForm : public QMainWindow, public RunHost {
   void ShowHint(const QString& hint);
 
  private:
+  // Command line and initial load; false when the configuration exists but
+  // cannot be read.
+  bool Inicio(const std::vector<std::string>& arguments);
+  void SetCaption();
+  // The general error box: stop icon, the application's title, "OK".
+  void GeneralError(const QString& message);
+  // Shows the open or save dialog starting at |last|; the chosen name, or
+  // an empty one when the user cancels.
+  QString ChooseFile(bool save, QString& last);
+  // Writes the editor's text to |name|; false after an error box.
+  bool SaveTo(const QString& name);
+
   void CreateSpeedPanel();
   void CreatePages();
   void AddPage(const char* name, const QString& title, QWidget* content);
@@ -104,7 +124,13 @@ class TLogoAppForm : public QMainWindow, public RunHost {
   TAboutBox* aboutBox_ = nullptr;
   std::unique_ptr<FileSystem> fileSystem_;
   Distribuidor distribuidor_;
+  ConfigFile config_;
+  QString nombreConfig_;
+  QString lastOpened_;  // the names last chosen in the two dialogs
+  QString lastSaved_;
+  bool autoEjecutar_ = false;
   bool listaCopia_ = false;
+  int messagesShown_ = 0;
   bool quitRequested_ = false;  // the window was closed during a run
   int sortColumn_ = 0;          // column of the grid's selected cell
   QString hint_;

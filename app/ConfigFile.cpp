@@ -1,0 +1,42 @@
+#include "ConfigFile.h"
+
+#include <QSaveFile>
+#include <QStringDecoder>
+
+#include "ConfigLines.h"
+
+namespace trasvex {
+
+bool ConfigFile::Read(const QString& name, QString& text) {
+  std::string bytes;
+  if (!fs_.ReadWholeFile(name.toStdString(), bytes))
+    return false;
+  const ConfigText config = ReadConfigLines(bytes);
+  std::string joined;
+  for (std::size_t i = 0; i < config.lines.size(); ++i)
+    joined += (i ? "\n" : "") + config.lines[i];
+  if (config.endsWithBreak)
+    joined += '\n';
+  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+  const QString decoded = utf8(QByteArrayView(joined.data(), qsizetype(joined.size())));
+  latin1_ = utf8.hasError();
+  text = latin1_ ? QString::fromLatin1(joined.data(), qsizetype(joined.size())) : decoded;
+  return true;
+}
+
+ConfigFile::WriteResult ConfigFile::Write(const QString& name, const QString& text) const {
+  // Text typed in that Latin-1 cannot hold goes out as UTF-8 rather than lost.
+  const bool latin1 = latin1_ && QString::fromLatin1(text.toLatin1()) == text;
+  std::vector<std::string> lines;
+  for (const QString& line : text.split('\n'))
+    lines.push_back(latin1 ? line.toLatin1().toStdString() : line.toStdString());
+  const std::string bytes = WriteConfigLines(lines);
+  QSaveFile file(name);
+  if (!file.open(QIODevice::WriteOnly))
+    return WriteResult::kCannotCreate;
+  if (file.write(bytes.data(), qint64(bytes.size())) != qint64(bytes.size()) || !file.commit())
+    return WriteResult::kWriteError;
+  return WriteResult::kWritten;
+}
+
+}  // namespace trasvex

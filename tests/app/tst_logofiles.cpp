@@ -1,0 +1,235 @@
+// The main window's configuration commands and its start-up from a command
+// line, on the offscreen platform; every dialog and box is answered by the
+// test.
+#include <QCheckBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QTableView>
+#include <QTest>
+#include <filesystem>
+#include <memory>
+
+#include "LogoMain.h"
+#include "ModalAnswerer.h"
+#include "TempTree.h"
+
+using trasvex::TLogoAppForm;
+using trasvex::test::TempTree;
+
+class TestLogoFiles : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init();
+  void cleanup();
+  void savedListOpensBackWithTheSameLines();
+  void saveAsOverAnExistingFileAsksFirst();
+  void saveOfANewListAsksForAName();
+  void failedReadLeavesEditorAndCaption();
+  void failedWriteLeavesTheOldFileWhole();
+  void latin1FileIsReadAndWrittenBackByteForByte();
+  void startUpAppliesTheSwitches();
+  void startUpIgnoresSixArgumentsAndTakesAutoAsAName();
+  void startUpWithAMissingFileAndAutoOpensNormally();
+  void startUpWithAnUnreadableFileKeepsTheInitialTable();
+  void autoRunEndsTheProgramWithItsStatus();
+  void autoRunOfTheProgramExitsOnItsOwn();
+
+ private:
+  void Command(const char* slot) { QVERIFY(QMetaObject::invokeMethod(form_.get(), slot)); }
+  QPlainTextEdit* Editor() { return form_->findChild<QPlainTextEdit*>("Mparams"); }
+  QString Path(const char* relative) { return QString::fromStdString(tree_->Path(relative)); }
+  void Start(const std::vector<std::string>& arguments) { form_->FormCreate(arguments); }
+
+  std::unique_ptr<TempTree> tree_;
+  std::unique_ptr<ModalAnswerer> answerer_;
+  std::unique_ptr<TLogoAppForm> form_;
+};
+
+void TestLogoFiles::init() {
+  tree_ = std::make_unique<TempTree>(
+      std::vector<std::string>{"src/a.txt 2020-01-02 10:00:00 5", "dst/"});
+  answerer_ = std::make_unique<ModalAnswerer>();
+  form_ = std::make_unique<TLogoAppForm>();
+}
+
+void TestLogoFiles::cleanup() {
+  form_.reset();
+  answerer_.reset();
+  tree_.reset();
+}
+
+void TestLogoFiles::savedListOpensBackWithTheSameLines() {
+  const QString text = "txt doc\ncopia = datos\n\nñandú = dir\n";
+  Editor()->setPlainText(text);
+  answerer_->fileName = Path("lista");  // the dialog adds the extension
+  Command("FileSaveAs");
+  QCOMPARE(tree_->Read("lista.rtf"), std::string("txt doc\r\ncopia = datos\r\n\r\nñandú = dir\r\n"));
+  QCOMPARE(form_->windowTitle(), "Trasvex: " + Path("lista.rtf"));
+  Command("FileNew");
+  QCOMPARE(Editor()->toPlainText(), QString());
+  QCOMPARE(form_->windowTitle(), QString("Trasvex: Untitled"));
+  answerer_->fileName = Path("lista.rtf");
+  Command("FileOpen");
+  QCOMPARE(Editor()->toPlainText(), text);
+  QCOMPARE(form_->windowTitle(), "Trasvex: " + Path("lista.rtf"));
+  QVERIFY(!Editor()->isReadOnly());
+  // "Salvar" now writes to the open file without asking.
+  Editor()->setPlainText("otra");
+  Command("FileSave");
+  QCOMPARE(tree_->Read("lista.rtf"), std::string("otra"));
+  QCOMPARE(answerer_->dialogs, 2);
+  QVERIFY(answerer_->seen.empty());
+}
+
+void TestLogoFiles::saveAsOverAnExistingFileAsksFirst() {
+  tree_->Write("vieja.rtf", "antes");
+  Editor()->setPlainText("nueva");
+  answerer_->fileName = Path("vieja.rtf");
+  for (Qt::Key key : {Qt::Key_N, Qt::Key_Escape}) {
+    answerer_->key = key;
+    Command("FileSaveAs");
+    QCOMPARE(tree_->Read("vieja.rtf"), std::string("antes"));
+    QCOMPARE(form_->windowTitle(), QString("Trasvex"));
+  }
+  answerer_->key = Qt::Key_Return;
+  Command("FileSaveAs");
+  QCOMPARE(tree_->Read("vieja.rtf"), std::string("nueva"));
+  QCOMPARE(form_->windowTitle(), "Trasvex: " + Path("vieja.rtf"));
+  QCOMPARE(answerer_->seen.size(), std::size_t(3));
+  const ModalAnswerer::Seen& confirm = answerer_->seen[0];
+  QCOMPARE(confirm.title, QString("Confirm"));
+  QCOMPARE(confirm.text, "OK to overwrite " + Path("vieja.rtf"));
+  QCOMPARE(confirm.icon, QMessageBox::Question);
+  QStringList buttons = confirm.buttons;
+  buttons.sort();
+  QCOMPARE(buttons, QStringList({"&No", "&Yes", "Cancel"}));
+  QCOMPARE(confirm.defaultButton, QString("&Yes"));
+}
+
+void TestLogoFiles::saveOfANewListAsksForAName() {
+  // A name literally "Untitled" is a new list too: only "Salvar &Como..."
+  // writes such a file.
+  Editor()->setPlainText("x");
+  Command("FileSave");
+  QCOMPARE(answerer_->dialogs, 1);  // cancelled: nothing written
+  answerer_->fileName = Path("Untitled");
+  Command("FileSaveAs");
+  QCOMPARE(tree_->Read("Untitled.rtf"), std::string("x"));
+}
+
+void TestLogoFiles::failedReadLeavesEditorAndCaption() {
+  Editor()->setPlainText("sin tocar");
+  answerer_->fileName = Path("falta.rtf");
+  Command("FileOpen");
+  QCOMPARE(Editor()->toPlainText(), QString("sin tocar"));
+  QCOMPARE(form_->windowTitle(), QString("Trasvex"));
+  QCOMPARE(answerer_->seen.size(), std::size_t(1));
+  QCOMPARE(answerer_->seen[0].text, "Cannot open file " + Path("falta.rtf") + ".");
+  QCOMPARE(answerer_->seen[0].icon, QMessageBox::Critical);
+  QCOMPARE(answerer_->seen[0].buttons, QStringList({"OK"}));
+}
+
+void TestLogoFiles::failedWriteLeavesTheOldFileWhole() {
+  tree_->Write("lista.rtf", "vieja");
+  answerer_->fileName = Path("lista.rtf");
+  Command("FileOpen");
+  // The file gives way to a directory that cannot be replaced by a file.
+  std::filesystem::remove(tree_->Path("lista.rtf"));
+  tree_->Add("lista.rtf/dentro.txt 2020-01-02 10:00:00 4");
+  Editor()->setPlainText("nueva");
+  Command("FileSave");
+  QCOMPARE(answerer_->seen.size(), std::size_t(1));
+  QCOMPARE(answerer_->seen[0].text, "Cannot create file " + Path("lista.rtf") + ".");
+  QCOMPARE(answerer_->seen[0].icon, QMessageBox::Critical);
+  QCOMPARE(tree_->List("lista.rtf"), std::vector<std::string>{"dentro.txt"});
+  QCOMPARE(tree_->Read("lista.rtf/dentro.txt"), std::string(4, 'x'));
+  QCOMPARE(tree_->List(""), (std::vector<std::string>{"dst", "lista.rtf", "src"}));
+}
+
+void TestLogoFiles::latin1FileIsReadAndWrittenBackByteForByte() {
+  tree_->Write("latin.rtf", "a\xF1" "o = d\xED" "a\r\n");
+  answerer_->fileName = Path("latin.rtf");
+  Command("FileOpen");
+  QCOMPARE(Editor()->toPlainText(), QString("año = día\n"));
+  Command("FileSave");
+  QCOMPARE(tree_->Read("latin.rtf"), std::string("a\xF1" "o = d\xED" "a\r\n"));
+}
+
+void TestLogoFiles::startUpAppliesTheSwitches() {
+  tree_->Write("lista.txt", "txt\r\n@ = x");
+  Start({tree_->Path("lista.txt"), "nodirs", "Nuevos", "LISTCOPY", "otra"});
+  QCOMPARE(Editor()->toPlainText(), QString("txt\n@ = x"));
+  QCOMPARE(form_->windowTitle(), "Trasvex: " + Path("lista.txt"));
+  QVERIFY(!form_->findChild<QCheckBox*>("CBrecursivo")->isChecked());
+  QVERIFY(form_->findChild<QCheckBox*>("CBRecientes")->isChecked());
+  QVERIFY(form_->findChild<QCheckBox*>("CBListado")->isChecked());
+  QVERIFY(form_->Options().listaCopia);
+  auto* grid = form_->findChild<QTableView*>("SGresults");
+  QCOMPARE(grid->model()->rowCount(), 19);
+  QCOMPARE(grid->model()->headerData(0, Qt::Horizontal).toString(), QString("Copy"));
+  QCOMPARE(grid->verticalHeader()->defaultSectionSize(), 16);
+  QVERIFY(answerer_->seen.empty());
+}
+
+void TestLogoFiles::startUpIgnoresSixArgumentsAndTakesAutoAsAName() {
+  Start({tree_->Path("src/a.txt"), "NODIRS", "AUTO", "LIST", "NUEVOS", "LIST"});
+  QCOMPARE(form_->windowTitle(), QString("Trasvex: Untitled"));  // no remotos.rtf here
+  QVERIFY(form_->findChild<QCheckBox*>("CBrecursivo")->isChecked());
+  QVERIFY(!form_->findChild<QCheckBox*>("CBListado")->isChecked());
+  form_ = std::make_unique<TLogoAppForm>();
+  Start({"auto"});
+  QCOMPARE(form_->windowTitle(), QString("Trasvex: Untitled"));
+  QCOMPARE(form_->findChild<QLabel*>("StatusPanel1")->text(), QString());  // no run
+}
+
+void TestLogoFiles::startUpWithAMissingFileAndAutoOpensNormally() {
+  Start({tree_->Path("falta.rtf"), "AUTO"});
+  QCOMPARE(form_->windowTitle(), QString("Trasvex: Untitled"));
+  QCOMPARE(Editor()->toPlainText(), QString());
+  QTest::qWait(20);  // an exit request would end this wait's loop at once
+  QCOMPARE(form_->findChild<QLabel*>("StatusPanel1")->text(), QString());
+}
+
+void TestLogoFiles::startUpWithAnUnreadableFileKeepsTheInitialTable() {
+  // A file that exists and whose reading fails, even for root.
+  const std::string unreadable = "/proc/self/mem";
+  Start({unreadable, "NODIRS", "AUTO"});
+  QCOMPARE(answerer_->seen.size(), std::size_t(1));
+  QCOMPARE(answerer_->seen[0].text, "Cannot open file /proc/self/mem.");
+  QCOMPARE(answerer_->seen[0].icon, QMessageBox::Critical);
+  QCOMPARE(form_->windowTitle(), QString("Trasvex"));
+  QVERIFY(!form_->findChild<QCheckBox*>("CBrecursivo")->isChecked());
+  QCOMPARE(form_->findChild<QTableView*>("SGresults")->model()->rowCount(), 99);
+}
+
+void TestLogoFiles::autoRunEndsTheProgramWithItsStatus() {
+  for (const auto& [line, status] : {std::pair{"@/dst = @/src", 0}, std::pair{"@/x = @/x", 1}}) {
+    QString text = line;
+    tree_->Write("auto.rtf", text.replace('@', QString::fromStdString(tree_->Root())).toStdString());
+    form_ = std::make_unique<TLogoAppForm>();
+    Start({tree_->Path("auto.rtf"), "AUTO", "LIST"});
+    QVERIFY(form_->findChild<QLabel*>("StatusPanel1")->text().startsWith("Archs ("));
+    QTimer::singleShot(5000, [] { QCoreApplication::exit(99); });  // never hang
+    QCOMPARE(QApplication::exec(), status);
+  }
+}
+
+void TestLogoFiles::autoRunOfTheProgramExitsOnItsOwn() {
+  tree_->Write("auto.rtf", "dst = src");
+  QProcess program;
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert("QT_QPA_PLATFORM", "offscreen");
+  program.setProcessEnvironment(environment);
+  program.setWorkingDirectory(QString::fromStdString(tree_->Root()));
+  program.start(TRASVEX_PROGRAM, {"auto.rtf", "auto"});
+  QVERIFY(program.waitForFinished(20000));
+  QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+  QCOMPARE(program.exitCode(), 0);
+  QCOMPARE(tree_->Read("dst/a.txt"), std::string(5, 'x'));
+}
+
+QTEST_MAIN(TestLogoFiles)
+#include "tst_logofiles.moc"
