@@ -6,6 +6,7 @@
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -358,6 +359,9 @@ QString TLogoAppForm::ChooseFile(bool save, QString& last) {
   dialog.setFileMode(QFileDialog::AnyFile);
   dialog.setOption(QFileDialog::DontConfirmOverwrite);
   dialog.setNameFilter("All Files (*.*)");
+  // "*.*" means every file, those without an extension too.
+  if (auto* files = dialog.findChild<QFileSystemModel*>())
+    files->setNameFilters({"*"});
   dialog.setDefaultSuffix("rtf");
   if (!last.isEmpty())
     dialog.selectFile(last);
