@@ -272,12 +272,17 @@ void TestLogoMain::hintsReachPanelZero() {
 void TestLogoMain::copiarDuringARunIsIgnored() {
   SetParams({"@/dst = @/src"});
   int clicks = 0;
+  Qt::CursorShape busy = Qt::ArrowCursor;
   QTimer::singleShot(0, this, [&] {
     ++clicks;
+    busy = Find<QWidget>("SpeedPanel")->cursor().shape();
     Click("CopyBtn");
   });
   Click("CopyBtn");
   QCOMPARE(clicks, 1);
+  QCOMPARE(busy, Qt::WaitCursor);  // over the panel while the run went on
+  QCOMPARE(Find<QWidget>("SpeedPanel")->cursor().shape(), Qt::ArrowCursor);
+  QCOMPARE(Find<QPlainTextEdit>("Mparams")->viewport()->cursor().shape(), Qt::IBeamCursor);
   QCOMPARE(Panel(1), QString("Archs (3): 3 copias, 0 fallos."));
 }
 
@@ -319,6 +324,7 @@ void TestLogoMain::screenshot() {
   const QString file = qEnvironmentVariable("TRASVEX_SCREENSHOT");
   if (file.isEmpty() || QGuiApplication::platformName() == "offscreen")
     QSKIP("needs a display and TRASVEX_SCREENSHOT");
+  form_->FormCreate({});
   Find<QCheckBox>("CBListado")->setChecked(true);
   SetParams({"txt doc", "@/dst = @/src"});
   Click("CopyBtn");
