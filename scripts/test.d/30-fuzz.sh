@@ -22,6 +22,7 @@ for seeds in "$ROOT"/fuzz/corpus/*/; do
   "./$target" -max_total_time="$SECONDS_EACH" -timeout=10 -print_final_stats=1 \
     -artifact_prefix="$FUZZ_BUILD/crash-$target-" "found/$target" "$seeds" 2>"$target.log" ||
     { tail -50 "$target.log"; echo "$target: finding (input saved as $FUZZ_BUILD/crash-$target-*)"; exit 1; }
-  grep -E "^stat::(number_of_executed_units|new_units_added)" "$target.log" | tr '\n' ' '
+  echo "$(grep -E "^stat::(number_of_executed_units|new_units_added)" "$target.log" || true)" |
+    tr '\n' ' '
   echo
 done
