@@ -49,12 +49,14 @@ DosDateTime StampOf(const FILETIME& written) {
   return DosDateTime((std::uint32_t(date) << 16) | time);
 }
 
-// A directory that only leads elsewhere (a symbolic link or a junction).
+// A directory that only leads elsewhere: a symbolic link, a junction or
+// another name surrogate. A reparse point without a tag is taken for one too
+// (Wine reports a host's symbolic link so); other reparse points, such as a
+// cloud-file placeholder, are real directories.
 bool IsDirectoryLink(const WIN32_FIND_DATAW& data) {
   return (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
          (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
-         (data.dwReserved0 == IO_REPARSE_TAG_SYMLINK ||
-          data.dwReserved0 == IO_REPARSE_TAG_MOUNT_POINT);
+         (data.dwReserved0 == 0 || IsReparseTagNameSurrogate(data.dwReserved0));
 }
 
 unsigned AttributesOf(const WIN32_FIND_DATAW& data) {

@@ -1,5 +1,7 @@
 // The unattended run without a display, in process and as the program.
-#ifndef _WIN32
+#ifdef _WIN32
+#include "fs/WindowsApi.h"
+#else
 #include <sys/wait.h>
 #endif
 
@@ -67,8 +69,7 @@ TEST_F(ConsoleRun, AMissingConfigurationDoesNotRun) {
   EXPECT_EQ(RunConsole({P("carpeta.rtf"), "AUTO"}), ConsoleHost::kNotRun);
 }
 
-#ifndef _WIN32  // names with control characters, and the program started by a shell
-
+#ifndef _WIN32  // Windows names cannot hold these characters
 TEST_F(ConsoleRun, CellsWithLineBreaksStayOnOneLine) {
   tree_.Add("src/");
   tree_.Write("src/a\tb\nc\r.txt", "x");
@@ -78,10 +79,52 @@ TEST_F(ConsoleRun, CellsWithLineBreaksStayOnOneLine) {
   const std::string output = out_.str();
   EXPECT_EQ(std::count(output.begin(), output.end(), '\n'), 1);
 }
+#endif
 
-// The program itself, started without a display.
+// The program itself, started without a display in the tree's root, with
+// its output and errors read together.
 class Program : public ConsoleRun {
  protected:
+#ifdef _WIN32
+  // Its CR LF line ends are read as LF. The program is found from the test's
+  // own folder, since the build's paths may mean nothing here (Wine).
+  int Start(const std::string& arguments, std::string* output = nullptr) {
+    wchar_t self[MAX_PATH];
+    const std::wstring tests(self, ::GetModuleFileNameW(nullptr, self, MAX_PATH));
+    std::wstring command = L"\"" + tests.substr(0, tests.rfind(L'\\') + 1) +
+                           WideText(TRASVEX_PROGRAM) + L"\" " + WideText(arguments);
+    SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+    HANDLE read, write;
+    if (!::CreatePipe(&read, &write, &inherited, 0))
+      return -1;
+    ::SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = startup.hStdError = write;
+    PROCESS_INFORMATION process{};
+    const bool started = ::CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0,
+                                          nullptr, WideText(tree_.Root()).c_str(), &startup,
+                                          &process);
+    ::CloseHandle(write);
+    std::string text;
+    char buffer[4096];
+    for (DWORD got = 0; started && ::ReadFile(read, buffer, sizeof buffer, &got, nullptr) && got;)
+      text.append(buffer, got);
+    ::CloseHandle(read);
+    DWORD status = DWORD(-1);
+    if (started) {
+      ::WaitForSingleObject(process.hProcess, INFINITE);
+      ::GetExitCodeProcess(process.hProcess, &status);
+      ::CloseHandle(process.hProcess);
+      ::CloseHandle(process.hThread);
+    }
+    std::erase(text, '\r');
+    if (output)
+      *output = text;
+    return int(status);
+  }
+#else
   int Start(const std::string& arguments, std::string* output = nullptr) {
     const std::string command = "cd '" + tree_.Root() + "' && env -u DISPLAY -u WAYLAND_DISPLAY "
                                 "-u QT_QPA_PLATFORM '" TRASVEX_PROGRAM "' " + arguments +
@@ -96,6 +139,7 @@ class Program : public ConsoleRun {
       *output = text;
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
+#endif
 };
 
 TEST_F(Program, ExitStatusTellsHowTheRunWent) {
@@ -112,7 +156,15 @@ TEST_F(Program, ExitStatusTellsHowTheRunWent) {
   EXPECT_EQ(output, "Cannot open file falta.rtf.\n");
 }
 
-#endif
+TEST_F(Program, AConfigurationNameWithBlanksAndAnyLetters) {
+  tree_.Add("src/a.txt 2020-01-01 00:00:00");
+  WriteConfig({"dst = src"});
+  tree_.Write("mi lista ñ日本.rtf", tree_.Read("lista.rtf"));
+  std::string output;
+  EXPECT_EQ(Start("\"mi lista ñ日本.rtf\" auto list", &output), 0);
+  EXPECT_EQ(output, Dated("2020/01/01 00:00:00") +
+                        "\tsrc\ta\t.TXT\t     0K\t  0\nArchs (1): 1 exitos, 0 fallos.\n");
+}
 
 }  // namespace
 }  // namespace trasvex::test

@@ -68,6 +68,18 @@ TEST_F(WindowsFiles, TheCopyCarriesAttributesAndAReadOnlyOrHiddenTargetStays) {
   EXPECT_EQ(tree_.List("dst"), (Names{"lectura.txt", "oculto.txt"}));  // no temporary left
 }
 
+TEST_F(WindowsFiles, ALinkToADirectoryCountsAsSystem) {
+  tree_.Add("src/real/a.txt 2020-01-01 00:00:00");
+  ::CreateSymbolicLinkW(WideText(P("src/enlace")).c_str(), WideText(P("src/real")).c_str(),
+                        SYMBOLIC_LINK_FLAG_DIRECTORY |
+                            SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE);
+  if (!tree_.Exists("src/enlace"))  // no privilege, or (Wine) no such links
+    GTEST_SKIP() << "directory links cannot be created here";
+  EXPECT_EQ(ScanNames(P("src/*.*"), kFilesAndDirectories), (Names{".", "..", "real"}));
+  Run({"@/dst = @/src"});
+  EXPECT_EQ(tree_.List("dst"), Names{"real"});
+}
+
 TEST_F(WindowsFiles, NamesOutsideTheCodePageAreFoundAndCopied) {
   const std::string names[] = {"año.txt", "Ωμέγα.txt", "日本語.txt", "emoji-\xF0\x9F\x98\x80.txt"};
   for (const std::string& name : names)
