@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <functional>
 #include <vector>
 
 class ModalAnswerer : public QObject {
@@ -29,6 +30,7 @@ class ModalAnswerer : public QObject {
   int dialogs = 0;         // the file dialogs
   Qt::Key key = Qt::Key_Return;
   QString fileName;
+  std::function<void(QFileDialog*)> inspect;  // looks at each file dialog first
 
  private:
   void Answer() {
@@ -38,6 +40,8 @@ class ModalAnswerer : public QObject {
     answered_ = modal;
     if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
       ++dialogs;
+      if (inspect)
+        inspect(dialog);
       if (fileName.isEmpty()) {
         dialog->reject();
       } else {

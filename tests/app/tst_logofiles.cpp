@@ -2,6 +2,7 @@
 // line, on the offscreen platform; every dialog and box is answered by the
 // test.
 #include <QCheckBox>
+#include <QFileSystemModel>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -27,6 +28,7 @@ class TestLogoFiles : public QObject {
   void savedListOpensBackWithTheSameLines();
   void saveAsOverAnExistingFileAsksFirst();
   void saveOfANewListAsksForAName();
+  void dialogsShowEveryFileAndStartWithTheLastName();
   void failedReadLeavesEditorAndCaption();
   void failedWriteLeavesTheOldFileWhole();
   void latin1FileIsReadAndWrittenBackByteForByte();
@@ -118,6 +120,34 @@ void TestLogoFiles::saveOfANewListAsksForAName() {
   answerer_->fileName = Path("Untitled");
   Command("FileSaveAs");
   QCOMPARE(tree_->Read("Untitled.rtf"), std::string("x"));
+}
+
+void TestLogoFiles::dialogsShowEveryFileAndStartWithTheLastName() {
+  tree_->Write("sin-extension", "x");
+  tree_->Write("lista.rtf", "y");
+  QStringList filters, shown, started;
+  answerer_->inspect = [&](QFileDialog* dialog) {
+    filters = dialog->nameFilters();
+    started << dialog->selectedFiles().value(0);
+    if (started.size() < 2)
+      return;  // the second dialog starts in the tree
+    auto* files = dialog->findChild<QFileSystemModel*>();
+    const QString directory = QString::fromStdString(tree_->Root());
+    QTRY_VERIFY(files && files->rowCount(files->index(directory)) >= 4);
+    const QModelIndex root = files->index(directory);
+    for (int row = 0; row < files->rowCount(root); ++row) {
+      const QModelIndex entry = files->index(row, 0, root);
+      if (files->flags(entry) & Qt::ItemIsEnabled)
+        shown << entry.data().toString();
+    }
+  };
+  answerer_->fileName = Path("lista.rtf");
+  Command("FileOpen");
+  Command("FileOpen");
+  QCOMPARE(filters, QStringList({"All Files (*.*)"}));
+  shown.sort();
+  QVERIFY2(shown.contains("sin-extension"), qPrintable(shown.join(',')));
+  QCOMPARE(started.value(1), Path("lista.rtf"));
 }
 
 void TestLogoFiles::failedReadLeavesEditorAndCaption() {
