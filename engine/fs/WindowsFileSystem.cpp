@@ -49,19 +49,13 @@ DosDateTime StampOf(const FILETIME& written) {
   return DosDateTime((std::uint32_t(date) << 16) | time);
 }
 
-// A directory that only leads elsewhere: a symbolic link, a junction or
-// another name surrogate. A reparse point without a tag is taken for one too
-// (Wine reports a host's symbolic link so); other reparse points, such as a
-// cloud-file placeholder, are real directories.
-bool IsDirectoryLink(const WIN32_FIND_DATAW& data) {
-  return (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-         (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
+// A symbolic link, a junction or another name surrogate. A reparse point
+// without a tag is taken for one too (Wine reports a host's symbolic link
+// so); other reparse points, such as a cloud-file placeholder, are real
+// files and directories.
+bool IsLink(const WIN32_FIND_DATAW& data) {
+  return (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
          (data.dwReserved0 == 0 || IsReparseTagNameSurrogate(data.dwReserved0));
-}
-
-unsigned AttributesOf(const WIN32_FIND_DATAW& data) {
-  const unsigned attributes = data.dwFileAttributes & kEntryAttributes;
-  return IsDirectoryLink(data) ? attributes | kSystem : attributes;
 }
 
 // |path| as the API is given it: from kLongPath on, made absolute and given
@@ -80,6 +74,30 @@ std::wstring ApiPath(std::string_view path) {
   if (full.starts_with(LR"(\\)"))
     return LR"(\\?\UNC\)" + full.substr(2);
   return LR"(\\?\)" + full;
+}
+
+// A link found at |path| takes the attributes, size and time of the file it
+// names, as the copy will find them. A link to a directory, or one that
+// leads nowhere, counts as system, so that no link loop is ever walked.
+void FollowLink(const std::string& path, WIN32_FIND_DATAW& data) {
+  BY_HANDLE_FILE_INFORMATION target{};
+  const HANDLE file =
+      (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+          ? INVALID_HANDLE_VALUE
+          : ::CreateFileW(ApiPath(path).c_str(), FILE_READ_ATTRIBUTES,
+                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                          OPEN_EXISTING, 0, nullptr);
+  const bool found = file != INVALID_HANDLE_VALUE && ::GetFileInformationByHandle(file, &target);
+  if (file != INVALID_HANDLE_VALUE)
+    ::CloseHandle(file);
+  if (!found || (target.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    data.dwFileAttributes |= FILE_ATTRIBUTE_SYSTEM;
+    return;
+  }
+  data.dwFileAttributes = target.dwFileAttributes;
+  data.nFileSizeHigh = target.nFileSizeHigh;
+  data.nFileSizeLow = target.nFileSizeLow;
+  data.ftLastWriteTime = target.ftLastWriteTime;
 }
 
 // A scan pattern as the API is given it. Only its directory part is made
@@ -152,7 +170,9 @@ void WindowsFileSystem::Scan(const std::string& pattern, unsigned attributeSet,
   if (pattern.empty() || !FindFirst(pattern, data, &find))
     return;
   do {
-    const unsigned attributes = AttributesOf(data);
+    if (IsLink(data))
+      FollowLink(DirectoryPart(pattern) + Utf8Text(data.cFileName), data);
+    const unsigned attributes = data.dwFileAttributes & kEntryAttributes;
     if (LeftOutOfScan(attributes, attributeSet))
       continue;
     SearchEntry& entry = entries.emplace_back();

@@ -68,16 +68,23 @@ TEST_F(WindowsFiles, TheCopyCarriesAttributesAndAReadOnlyOrHiddenTargetStays) {
   EXPECT_EQ(tree_.List("dst"), (Names{"lectura.txt", "oculto.txt"}));  // no temporary left
 }
 
-TEST_F(WindowsFiles, ALinkToADirectoryCountsAsSystem) {
+TEST_F(WindowsFiles, ALinkToAFileIsThatFileALinkToADirectoryIsSystem) {
   tree_.Add("src/real/a.txt 2020-01-01 00:00:00");
+  tree_.Add("fuera.txt 2021-06-01 00:00:00");
+  constexpr DWORD kUnprivileged = SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE;
   ::CreateSymbolicLinkW(WideText(P("src/enlace")).c_str(), WideText(P("src/real")).c_str(),
-                        SYMBOLIC_LINK_FLAG_DIRECTORY |
-                            SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE);
-  if (!tree_.Exists("src/enlace"))  // no privilege, or (Wine) no such links
-    GTEST_SKIP() << "directory links cannot be created here";
-  EXPECT_EQ(ScanNames(P("src/*.*"), kFilesAndDirectories), (Names{".", "..", "real"}));
+                        SYMBOLIC_LINK_FLAG_DIRECTORY | kUnprivileged);
+  ::CreateSymbolicLinkW(WideText(P("src/enlace.txt")).c_str(), WideText(P("fuera.txt")).c_str(),
+                        kUnprivileged);
+  if (!tree_.Exists("src/enlace") || !tree_.Exists("src/enlace.txt"))
+    GTEST_SKIP() << "links cannot be created here (no privilege, or Wine)";
+  EXPECT_EQ(ScanNames(P("src/*.*"), kFilesAndDirectories),
+            (Names{".", "..", "enlace.txt", "real"}));
   Run({"@/dst = @/src"});
-  EXPECT_EQ(tree_.List("dst"), Names{"real"});
+  EXPECT_EQ(tree_.List("dst"), (Names{"enlace.txt", "real"}));
+  EXPECT_EQ(tree_.Read("dst/enlace.txt"), "fuera.txt");
+  List({"@/dst = @/src"});
+  EXPECT_TRUE(host_.rows.empty());  // the link's stamp is its file's
 }
 
 TEST_F(WindowsFiles, NamesOutsideTheCodePageAreFoundAndCopied) {
