@@ -58,22 +58,26 @@ bool IsLink(const WIN32_FIND_DATAW& data) {
          (data.dwReserved0 == 0 || IsReparseTagNameSurrogate(data.dwReserved0));
 }
 
-// |path| as the API is given it: from kLongPath on, made absolute and given
-// the "\\?\" prefix ("\\?\UNC\" for a share), which also turns off the
-// length limit.
-std::wstring ApiPath(std::string_view path) {
-  std::wstring wide = WideText(path);
-  if (wide.size() < kLongPath || wide.starts_with(LR"(\\?\)") || wide.starts_with(LR"(\\.\)"))
-    return wide;
-  const DWORD needed = ::GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+// |path| made absolute and given the "\\?\" prefix ("\\?\UNC\" for a
+// share), which turns off the length limit.
+std::wstring PrefixedPath(const std::wstring& path) {
+  if (path.starts_with(LR"(\\?\)") || path.starts_with(LR"(\\.\)"))
+    return path;
+  const DWORD needed = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
   std::wstring full(needed, L'\0');
-  const DWORD length = ::GetFullPathNameW(wide.c_str(), needed, full.data(), nullptr);
+  const DWORD length = ::GetFullPathNameW(path.c_str(), needed, full.data(), nullptr);
   if (length == 0 || length >= needed)
-    return wide;
+    return path;
   full.resize(length);
   if (full.starts_with(LR"(\\)"))
     return LR"(\\?\UNC\)" + full.substr(2);
   return LR"(\\?\)" + full;
+}
+
+// |path| as the API is given it: prefixed from kLongPath on.
+std::wstring ApiPath(std::string_view path) {
+  const std::wstring wide = WideText(path);
+  return wide.size() < kLongPath ? wide : PrefixedPath(wide);
 }
 
 // A link found at |path| takes the attributes, size and time of the file it
@@ -103,13 +107,14 @@ void FollowLink(const std::string& path, WIN32_FIND_DATAW& data) {
 // A scan pattern as the API is given it. Only its directory part is made
 // absolute, since that would drop the trailing dot of a mask such as "*.".
 std::wstring ApiPattern(std::string_view pattern) {
-  const std::size_t cut = pattern.find_last_of("\\/:");
-  if (pattern.size() < kLongPath || cut == std::string_view::npos)
+  const std::wstring wide = WideText(pattern);
+  const std::size_t cut = wide.find_last_of(L"\\/:");
+  if (wide.size() < kLongPath || cut == std::wstring::npos)
     return ApiPath(pattern);
-  std::wstring directory = ApiPath(pattern.substr(0, cut + 1));
-  if (!directory.ends_with(L'\\') && !directory.ends_with(L'/'))
+  std::wstring directory = PrefixedPath(wide.substr(0, cut + 1));
+  if (!directory.ends_with(L'\\'))
     directory += L'\\';
-  return directory + WideText(pattern.substr(cut + 1));
+  return directory + wide.substr(cut + 1);
 }
 
 // One entry matching |pattern|, as FindFirstFileExW finds it; false when
