@@ -61,7 +61,7 @@ TEST_F(WindowsFiles, TheCopyCarriesAttributesAndAReadOnlyOrHiddenTargetStays) {
   EXPECT_EQ(host_.messages,
             Names{"ERROR: No se pudo copiar el archivo " + P("src/oculto.txt")});
   // The read-only copy is not replaced by a later run either.
-  tree_.Add("src/lectura.txt 2023-01-01 00:00:00");
+  tree_.SetStamp("src/lectura.txt", "2023-01-01 00:00:00");
   Run({"@/dst = @/src"});
   EXPECT_EQ(Counters().fallidos, 2);
   EXPECT_EQ(tree_.Stamp("dst/lectura.txt"), TempTree::LocalTime("2020-01-02 03:04:05"));
