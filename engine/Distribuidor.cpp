@@ -63,6 +63,7 @@ void Distribuidor::CopyBtnClick() {
   running_ = true;
   counters_ = {};
   extensions_.clear();
+  fs_.ReleaseHandles();
   {
     BusyCursor busy(host_);
     if (host_.Options().listado)
@@ -82,6 +83,7 @@ void Distribuidor::CopyBtnClick() {
     }
     FinishRun();
   }
+  fs_.ReleaseHandles();
   running_ = false;
 }
 

@@ -42,7 +42,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(!accepted && engine.host.messages.empty());
   if (accepted) {
     FUZZ_CHECK(destination.size() <= trasvex::kMaxText && source.size() <= trasvex::kMaxText);
-    FUZZ_CHECK(destination != source && engine.host.messages.empty());
+    // The sides differ as written; the separator added to a directory
+    // source may make them equal ('//=/' gives '//' and '//').
+    FUZZ_CHECK(engine.host.messages.empty());
   }
 
   engine.distribuidor.Extensiones(line);

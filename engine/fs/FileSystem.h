@@ -51,6 +51,10 @@ class FileSystem {
                     std::vector<SearchEntry>& entries) = 0;
   // The whole content of a regular file; false when it cannot be read.
   virtual bool ReadWholeFile(const std::string& path, std::string& bytes) = 0;
+  // Lets go of whatever a backend keeps open from one call to the next (such
+  // as directory handles for the names inside them). A run calls it as it
+  // begins and as it ends, so nothing is held, or stale, between runs.
+  virtual void ReleaseHandles() {}
 
   // Copies |source| over |target|, keeping the source's stamp and
   // permissions. The data goes to a temporary file beside the target, which

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <ctime>
 
 #if defined(__APPLE__)
@@ -65,43 +66,49 @@ PosixFileSystem::PosixFileSystem()
   ::tzset();
 }
 
-PosixFileSystem::~PosixFileSystem() { ForgetDirectories(); }
+PosixFileSystem::~PosixFileSystem() = default;
 
-void PosixFileSystem::ForgetDirectories() {
+void PosixFileSystem::ForgetLookUps() {
   lastLookUp_.path.clear();
   created_.path.clear();
   created_.names.clear();
-  for (OpenDirectory* slot : {&targets_, &sources_}) {
-    if (slot->fd >= 0)
-      ::close(slot->fd);
-    slot->fd = -1;
-    slot->path.clear();
-  }
 }
 
-int PosixFileSystem::Locate(OpenDirectory& slot, std::string_view path, std::string& name) {
+void PosixFileSystem::ReleaseHandles() {
+  ForgetLookUps();
+  targets_.Clear();
+  sources_.Clear();
+}
+
+int PosixFileSystem::Locate(DirectoryChain& chain, std::string_view path, std::string& name) {
+  if (path.size() >= PATH_MAX) {
+    errno = ENAMETOOLONG;
+    return -1;
+  }
   const std::size_t slash = path.rfind('/');
   if (slash == std::string_view::npos) {
     name.assign(path);
     return AT_FDCWD;
   }
   name.assign(path.substr(slash + 1));
-  const std::string_view directory = slash == 0 ? path.substr(0, 1) : path.substr(0, slash);
-  if (slot.fd >= 0 && slot.path == directory)
-    return slot.fd;
-  if (slot.fd >= 0)
-    ::close(slot.fd);
-  slot.path.assign(directory);
-  slot.fd = ::open(slot.path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-  return slot.fd;
+  return chain.Open(slash == 0 ? path.substr(0, 1) : path.substr(0, slash));
 }
 
 bool PosixFileSystem::IsDirectory(const std::string& path) {
-  // A directory that is asked about may have been replaced since its handle
-  // was opened: look its names up afresh from here on.
-  ForgetDirectories();
+  // Each level of the walk begins here: what was remembered about the level
+  // before does not hold for this one.
+  ForgetLookUps();
+  std::string_view trimmed = path;
+  while (trimmed.size() > 1 && trimmed.ends_with('/'))
+    trimmed.remove_suffix(1);
+  std::string name;
+  const int dirFd = Locate(targets_, trimmed, name);
   struct stat st;
-  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+  if (dirFd == -1 || trimmed.empty())
+    return false;
+  if (name.empty())  // the root
+    return ::stat("/", &st) == 0;
+  return ::fstatat(dirFd, name.c_str(), &st, 0) == 0 && S_ISDIR(st.st_mode);
 }
 
 int PosixFileSystem::LookUpTarget(const std::string& path, struct stat& st) {
@@ -133,8 +140,13 @@ DosDateTime PosixFileSystem::FileAge(const std::string& path) {
 }
 
 bool PosixFileSystem::CreateDirectory(const std::string& path) {
-  ForgetDirectories();
-  if (path.empty() || ::mkdir(path.c_str(), 0777) != 0)
+  ForgetLookUps();
+  std::string_view trimmed = path;
+  while (trimmed.size() > 1 && trimmed.ends_with('/'))
+    trimmed.remove_suffix(1);
+  std::string name;
+  const int dirFd = Locate(targets_, trimmed, name);
+  if (dirFd == -1 || name.empty() || ::mkdirat(dirFd, name.c_str(), 0777) != 0)
     return false;
   created_.path = path;
   return true;
@@ -153,9 +165,13 @@ void PosixFileSystem::Scan(const std::string& pattern, unsigned attributeSet,
                            std::vector<SearchEntry>& entries) {
   entries.clear();
   const std::size_t slash = pattern.rfind('/');
-  const std::string directory = slash == std::string::npos ? "." : pattern.substr(0, slash + 1);
+  if (slash != std::string::npos && slash + 1 >= PATH_MAX)
+    return;
+  const std::string_view directory = slash == std::string::npos ? std::string_view(".")
+                                     : slash == 0 ? std::string_view("/")
+                                                  : std::string_view(pattern).substr(0, slash);
   const std::string_view mask = std::string_view(pattern).substr(slash + 1);
-  DIR* dir = ::opendir(directory.c_str());
+  DIR* dir = sources_.Entries(directory);
   if (!dir)
     return;
   while (const dirent* entry = ::readdir(dir)) {
@@ -173,7 +189,6 @@ void PosixFileSystem::Scan(const std::string& pattern, unsigned attributeSet,
     found.size = (attributes & kDirectory) ? 0 : st.st_size;
     found.stamp = StampOf(st);
   }
-  ::closedir(dir);
 }
 
 bool PosixFileSystem::ReadWholeFile(const std::string& path, std::string& bytes) {

@@ -11,9 +11,9 @@
 //   honoured), packed with the zone rules of that instant;
 // - names match masks without case for ASCII letters; the destination
 //   look-ups are exact, as the file system itself is.
-// Look-ups of names inside the directory being worked on go through open
-// directory handles, so the kernel does not resolve the whole path again for
-// every file.
+// Look-ups of names go through open directory handles (DirectoryChain), so
+// the kernel does not resolve the whole path again for every file; paths
+// longer than the system's limit fail all the same.
 #pragma once
 
 #include <sys/stat.h>
@@ -23,6 +23,7 @@
 #include <string_view>
 #include <unordered_set>
 
+#include "DirectoryChain.h"
 #include "FileSystem.h"
 
 namespace trasvex {
@@ -44,6 +45,7 @@ class PosixFileSystem final : public FileSystem {
   void Scan(const std::string& pattern, unsigned attributeSet,
             std::vector<SearchEntry>& entries) override;
   bool ReadWholeFile(const std::string& path, std::string& bytes) override;
+  void ReleaseHandles() override;
 
   Handle OpenSource(const std::string& path) override;
   bool TargetReplaceable(const std::string& target) override;
@@ -56,16 +58,12 @@ class PosixFileSystem final : public FileSystem {
   void CloseSource(Handle source) override;
 
  private:
-  // A directory kept open for the names inside it, known by its path text.
-  struct OpenDirectory {
-    std::string path;
-    int fd = -1;
-  };
-
-  // The handle of |path|'s directory, opened into |slot| when the slot holds
-  // another one, and the name relative to it. -1 when it cannot be opened.
-  static int Locate(OpenDirectory& slot, std::string_view path, std::string& name);
-  void ForgetDirectories();
+  // The handle of |path|'s directory in |chain| and the name relative to
+  // it; -1 when it cannot be opened or the path is longer than the system
+  // takes.
+  static int Locate(DirectoryChain& chain, std::string_view path, std::string& name);
+  // Drops what was remembered about the destination.
+  void ForgetLookUps();
   // Looks |path| up (following a link) relative to the targets' handle and
   // remembers the answer for the copy that usually asks about the same
   // target next; the error number, 0 when found.
@@ -87,8 +85,8 @@ class PosixFileSystem final : public FileSystem {
   // The name of |path| when it lies right inside the directory created last.
   std::string_view NameInCreated(std::string_view path) const;
 
-  OpenDirectory targets_;  // destination look-ups and the copy's target
-  OpenDirectory sources_;  // the copy's source
+  DirectoryChain targets_;  // destination look-ups, directories and the copy's target
+  DirectoryChain sources_;  // scans and the copy's source
   LookUp lastLookUp_;
   CreatedDirectory created_;
   struct stat source_ {};  // the source of the copy in progress

@@ -57,6 +57,7 @@ class FaultyFileSystem final : public FileSystem {
   bool ReadWholeFile(const std::string& path, std::string& bytes) override {
     return inner_.ReadWholeFile(path, bytes);
   }
+  void ReleaseHandles() override { inner_.ReleaseHandles(); }
 
   bool CreateDirectory(const std::string& path) override {
     return !Fails(Operation::kCreateDirectory, path) && inner_.CreateDirectory(path);

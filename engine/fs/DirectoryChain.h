@@ -1,0 +1,45 @@
+// Open handles of nested directories on POSIX systems: the directory worked
+// in last and the ones above it that led there, each known by its path text.
+// A directory inside one of them is opened by the rest of its path from
+// there, so a walk does not make the kernel resolve the whole path again at
+// every level, and going back up costs nothing.
+#pragma once
+
+#include <dirent.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace trasvex {
+
+class DirectoryChain {
+ public:
+  DirectoryChain() = default;
+  ~DirectoryChain() { Clear(); }
+  DirectoryChain(const DirectoryChain&) = delete;
+  DirectoryChain& operator=(const DirectoryChain&) = delete;
+
+  // The handle of |directory| (which may end in "/"), opened if need be;
+  // -1 with errno set when it cannot be opened. Handles of directories that
+  // are not above |directory| are closed.
+  int Open(std::string_view directory);
+  // The entries of |directory| from the first, read through its handle;
+  // null when it cannot be read. The stream stays the chain's.
+  DIR* Entries(std::string_view directory);
+  void Clear();
+
+ private:
+  struct Link {
+    std::string path;
+    int fd = -1;
+    DIR* entries = nullptr;  // owns fd once made
+  };
+
+  Link* OpenLink(std::string_view directory);
+  void Pop();
+
+  std::vector<Link> links_;  // each one inside the one before
+};
+
+}  // namespace trasvex
