@@ -94,17 +94,20 @@ int PosixFileSystem::Locate(DirectoryChain& chain, std::string_view path, std::s
   return chain.Open(slash == 0 ? path.substr(0, 1) : path.substr(0, slash));
 }
 
-bool PosixFileSystem::IsDirectory(const std::string& path) {
-  // Each level of the walk begins here: what was remembered about the level
-  // before does not hold for this one.
+int PosixFileSystem::LocateDirectory(std::string_view path, std::string& name) {
+  // Each level of the walk begins with a directory: what was remembered
+  // about the level before does not hold for this one.
   ForgetLookUps();
-  std::string_view trimmed = path;
-  while (trimmed.size() > 1 && trimmed.ends_with('/'))
-    trimmed.remove_suffix(1);
+  while (path.size() > 1 && path.ends_with('/'))
+    path.remove_suffix(1);
+  return path.empty() ? -1 : Locate(targets_, path, name);
+}
+
+bool PosixFileSystem::IsDirectory(const std::string& path) {
   std::string name;
-  const int dirFd = Locate(targets_, trimmed, name);
+  const int dirFd = LocateDirectory(path, name);
   struct stat st;
-  if (dirFd == -1 || trimmed.empty())
+  if (dirFd == -1)
     return false;
   if (name.empty())  // the root
     return ::stat("/", &st) == 0;
@@ -140,12 +143,8 @@ DosDateTime PosixFileSystem::FileAge(const std::string& path) {
 }
 
 bool PosixFileSystem::CreateDirectory(const std::string& path) {
-  ForgetLookUps();
-  std::string_view trimmed = path;
-  while (trimmed.size() > 1 && trimmed.ends_with('/'))
-    trimmed.remove_suffix(1);
   std::string name;
-  const int dirFd = Locate(targets_, trimmed, name);
+  const int dirFd = LocateDirectory(path, name);
   if (dirFd == -1 || name.empty() || ::mkdirat(dirFd, name.c_str(), 0777) != 0)
     return false;
   created_.path = path;

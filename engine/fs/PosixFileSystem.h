@@ -64,6 +64,9 @@ class PosixFileSystem final : public FileSystem {
   static int Locate(DirectoryChain& chain, std::string_view path, std::string& name);
   // Drops what was remembered about the destination.
   void ForgetLookUps();
+  // Locate for a directory (trailing separators dropped) among the targets,
+  // forgetting what was remembered about the level before.
+  int LocateDirectory(std::string_view path, std::string& name);
   // Looks |path| up (following a link) relative to the targets' handle and
   // remembers the answer for the copy that usually asks about the same
   // target next; the error number, 0 when found.
