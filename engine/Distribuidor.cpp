@@ -34,11 +34,11 @@ std::string SizeText(std::int64_t bytes) {
 // a word with a dot further in is a mask already.
 std::string MaskOf(std::string_view word) {
   const std::size_t dot = word.find('.');
-  if (dot == std::string_view::npos)
-    return "*." + std::string(word);
-  if (dot == 0)
-    return "*" + std::string(word);
-  return std::string(word);
+  const std::string_view prefix = dot == std::string_view::npos ? "*." : dot == 0 ? "*" : "";
+  std::string mask;
+  mask.reserve(prefix.size() + word.size());
+  mask.append(prefix).append(word);
+  return mask;
 }
 
 char TagOf(DosDateTime source, DosDateTime destination) {
