@@ -20,15 +20,6 @@ using Names = std::vector<std::string>;
 
 class PosixFiles : public EngineFixture {
  protected:
-  Names ScanNames(const std::string& pattern, unsigned attributeSet) {
-    std::vector<SearchEntry> entries;
-    fs_->Scan(pattern, attributeSet, entries);
-    Names names;
-    for (const SearchEntry& entry : entries)
-      names.push_back(entry.name);
-    std::sort(names.begin(), names.end());
-    return names;
-  }
   void MakeSocket(const std::string& path) {
     const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
     sockaddr_un address{};

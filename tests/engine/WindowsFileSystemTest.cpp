@@ -18,15 +18,6 @@ class WindowsFiles : public EngineFixture {
   DWORD Attributes(const std::string& relative) {
     return ::GetFileAttributesW(WideText(P(relative)).c_str());
   }
-  Names ScanNames(const std::string& pattern, unsigned attributeSet) {
-    std::vector<SearchEntry> entries;
-    fs_->Scan(pattern, attributeSet, entries);
-    Names names;
-    for (const SearchEntry& entry : entries)
-      names.push_back(entry.name);
-    std::sort(names.begin(), names.end());
-    return names;
-  }
 };
 
 TEST_F(WindowsFiles, HiddenAndSystemEntriesAreNeverExamined) {

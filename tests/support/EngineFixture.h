@@ -17,6 +17,17 @@ class EngineFixture : public ::testing::Test {
  protected:
   EngineFixture() : fs_(FileSystem::CreateNative()), engine_(host_, *fs_) {}
 
+  // The names a scan of |pattern| returns, sorted.
+  std::vector<std::string> ScanNames(const std::string& pattern, unsigned attributeSet) {
+    std::vector<SearchEntry> entries;
+    fs_->Scan(pattern, attributeSet, entries);
+    std::vector<std::string> names;
+    for (const SearchEntry& entry : entries)
+      names.push_back(entry.name);
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
   // Runs |lines| (see Expand).
   void Run(const std::vector<std::string>& lines) {
     host_.lines.clear();
