@@ -94,6 +94,8 @@ std::string ParentPath(std::string_view path, const PathStyle& style) {
 }
 
 bool MatchesMask(std::string_view mask, std::string_view name) {
+  if (mask == "*" || mask == "*.*")
+    return true;  // the walk's usual mask: every name, without a look at it
   const bool nameHasDot = name.find('.') != std::string_view::npos;
   if (mask.ends_with('.'))
     return !nameHasDot && MatchesWildcards(mask.substr(0, mask.size() - 1), name);
