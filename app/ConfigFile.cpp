@@ -1,7 +1,6 @@
 #include "ConfigFile.h"
 
 #include <QSaveFile>
-#include <QStringDecoder>
 
 #include "ConfigLines.h"
 
@@ -17,10 +16,7 @@ bool ConfigFile::Read(const QString& name, QString& text) {
     joined += (i ? "\n" : "") + config.lines[i];
   if (config.endsWithBreak)
     joined += '\n';
-  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-  const QString decoded = utf8(QByteArrayView(joined.data(), qsizetype(joined.size())));
-  latin1_ = utf8.hasError();
-  text = latin1_ ? QString::fromLatin1(joined.data(), qsizetype(joined.size())) : decoded;
+  text = QString::fromStdString(ConfigTextToUtf8(joined, &latin1_));
   return true;
 }
 

@@ -43,5 +43,27 @@ TEST(ConfigLines, WritingJoinsWithCrLfAndReadsBack) {
   EXPECT_EQ(ReadConfigLines(WriteConfigLines(lines)).lines, lines);
 }
 
+TEST(ConfigLines, TextThatIsNotUtf8IsReadAsLatin1) {
+  struct Row {
+    std::string bytes;
+    std::string text;
+    bool latin1;
+  };
+  const Row rows[] = {
+      {"copia = a\xC3\xB1o", "copia = a\xC3\xB1o", false},
+      {"copia = a\xF1o", "copia = a\xC3\xB1o", true},
+      {"\xC3", "\xC3\x83", true},                       // cut sequence
+      {"\xC0\xAF", "\xC3\x80\xC2\xAF", true},            // overlong "/"
+      {"\xED\xA0\x80", "\xC3\xAD\xC2\xA0\xC2\x80", true},  // surrogate
+      {"\xF0\x9D\x84\x9E", "\xF0\x9D\x84\x9E", false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(testing::PrintToString(row.bytes));
+    bool latin1 = !row.latin1;
+    EXPECT_EQ(ConfigTextToUtf8(row.bytes, &latin1), row.text);
+    EXPECT_EQ(latin1, row.latin1);
+  }
+}
+
 }  // namespace
 }  // namespace trasvex

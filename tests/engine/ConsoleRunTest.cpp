@@ -62,6 +62,16 @@ TEST_F(ConsoleRun, SwitchesReachTheRun) {
   EXPECT_FALSE(tree_.Exists("dst/sub"));
 }
 
+TEST_F(ConsoleRun, ALatin1ConfigurationReachesTheSameFilesAsTheWindow) {
+  tree_.Add("a\xC3\xB1o/a.txt 2020-01-01 00:00:00");
+  WriteConfig({"@/dst = @/a\xC3\xB1o"});
+  std::string bytes = tree_.Read("lista.rtf");
+  bytes.replace(bytes.find("\xC3\xB1"), 2, "\xF1");  // as an 8-bit code page writes it
+  tree_.Write("lista.rtf", bytes);
+  EXPECT_EQ(RunConsole({P("lista.rtf"), "AUTO"}), ConsoleHost::kClean);
+  EXPECT_TRUE(tree_.Exists("dst/a.txt"));
+}
+
 TEST_F(ConsoleRun, AMissingConfigurationDoesNotRun) {
   EXPECT_EQ(RunConsole({P("falta.rtf"), "AUTO"}), ConsoleHost::kNotRun);
   EXPECT_EQ(err_.str(), "Cannot open file " + P("falta.rtf") + ".\n");
