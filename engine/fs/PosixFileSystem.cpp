@@ -58,6 +58,23 @@ unsigned AttributesOf(int dirFd, const dirent& entry, struct stat& st) {
   return (st.st_mode & S_IWUSR) ? unsigned(kArchive) : kArchive | kReadOnly;
 }
 
+// Renames |from| to |to| inside one directory. A target that was absent when
+// checked must still be absent: a file that appeared there since is never
+// overwritten unseen (where the system can tell).
+bool Rename(int dirFd, const char* from, const char* to, bool targetAbsent) {
+#if defined(__linux__) && defined(RENAME_NOREPLACE)
+  if (targetAbsent) {
+    if (::renameat2(dirFd, from, dirFd, to, RENAME_NOREPLACE) == 0)
+      return true;
+    if (errno != EINVAL && errno != ENOSYS)
+      return false;  // EEXIST among others; EINVAL: a file system without it
+  }
+#else
+  (void)targetAbsent;
+#endif
+  return ::renameat(dirFd, from, dirFd, to) == 0;
+}
+
 }  // namespace
 
 PosixFileSystem::PosixFileSystem()
@@ -228,8 +245,9 @@ bool PosixFileSystem::TargetReplaceable(const std::string& target) {
   struct stat st;
   const int error = LookUpTarget(target, st);
   lastLookUp_.path.clear();
+  targetAbsent_ = error == ENOENT;
   if (error != 0)
-    return error == ENOENT;
+    return targetAbsent_;
   const std::size_t slash = target.rfind('/');
   const std::string_view name =
       std::string_view(target).substr(slash == std::string::npos ? 0 : slash + 1);
@@ -320,7 +338,7 @@ bool PosixFileSystem::ReplaceTarget(const std::string& temporaryPath, const std:
   const int dirFd = Locate(targets_, target, name);
   if (dirFd == -1 || Locate(targets_, temporaryPath, temporaryName) != dirFd)
     return false;
-  if (::renameat(dirFd, temporaryName.c_str(), dirFd, name.c_str()) != 0)
+  if (!Rename(dirFd, temporaryName.c_str(), name.c_str(), targetAbsent_))
     return false;
   const std::string_view created = NameInCreated(target);
   if (!created.empty())

@@ -96,6 +96,7 @@ class PosixFileSystem final : public FileSystem {
   mode_t umask_;
   const std::string temporaryPrefix_;  // with the process id
   unsigned temporaryCounter_ = 0;
+  bool targetAbsent_ = false;  // the copy's target did not exist when checked
 };
 
 }  // namespace trasvex

@@ -229,8 +229,9 @@ FileSystem::Handle WindowsFileSystem::OpenSource(const std::string& path) {
 
 bool WindowsFileSystem::TargetReplaceable(const std::string& target) {
   const DWORD attributes = ::GetFileAttributesW(ApiPath(target).c_str());
+  targetAbsent_ = attributes == INVALID_FILE_ATTRIBUTES && ::GetLastError() == ERROR_FILE_NOT_FOUND;
   if (attributes == INVALID_FILE_ATTRIBUTES)
-    return ::GetLastError() == ERROR_FILE_NOT_FOUND;
+    return targetAbsent_;
   constexpr DWORD kKept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
                           FILE_ATTRIBUTE_DIRECTORY;
   return (attributes & kKept) == 0;
@@ -283,8 +284,10 @@ bool WindowsFileSystem::CloseTemporary(Handle temporary) {
 
 bool WindowsFileSystem::ReplaceTarget(const std::string& temporaryPath,
                                       const std::string& target) {
+  // A target that was absent when checked must still be absent: a file that
+  // appeared there since is never replaced unseen.
   return ::MoveFileExW(ApiPath(temporaryPath).c_str(), ApiPath(target).c_str(),
-                       MOVEFILE_REPLACE_EXISTING);
+                       targetAbsent_ ? 0 : MOVEFILE_REPLACE_EXISTING);
 }
 
 void WindowsFileSystem::RemoveTemporary(const std::string& temporaryPath) {

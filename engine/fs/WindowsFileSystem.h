@@ -57,6 +57,7 @@ class WindowsFileSystem final : public FileSystem {
   std::int64_t sourceWriteTime_ = 0;
   std::vector<char> buffer_;
   unsigned temporaryCounter_ = 0;
+  bool targetAbsent_ = false;  // the copy's target did not exist when checked
 };
 
 }  // namespace trasvex

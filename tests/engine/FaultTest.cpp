@@ -80,6 +80,18 @@ TEST_F(Faults, ASourceThatVanishesAfterTheScanFailsAlone) {
   EXPECT_EQ(host_.messages, Names{CopyError("src/a.txt")});
 }
 
+TEST_F(Faults, AFileThatAppearsBeforeTheRenameIsNeverOverwritten) {
+  faulty_.beforeCall = [this](Operation operation, const std::string& target) {
+    if (operation == Operation::kReplaceTarget && target == P("dst-nuevo/c.txt"))
+      tree_.Write("dst-nuevo/c.txt", "written meanwhile");
+  };
+  RunThreeMappings();
+  EXPECT_EQ(tree_.Read("dst-nuevo/c.txt"), "written meanwhile");
+  EXPECT_EQ(tree_.List("dst-nuevo"), Names{"c.txt"});
+  EXPECT_EQ(host_.messages, Names{CopyError("nuevo/c.txt")});
+  EXPECT_EQ(tree_.Read("dst/a.txt"), std::string(200000, 'x'));  // an old target is replaced
+}
+
 TEST_F(Faults, ADirectoryThatCannotBeReadYieldsNothingAndTheWalkGoesOn) {
   tree_.Add("src/sub/b.txt 2022-01-01 00:00:00");
   tree_.Add("src/sub/hondo/c.txt 2022-01-01 00:00:00");
