@@ -192,8 +192,8 @@ void WindowsFileSystem::Scan(const std::string& pattern, unsigned attributeSet,
 }
 
 bool WindowsFileSystem::ReadWholeFile(const std::string& path, std::string& bytes) {
-  const HANDLE file = ::CreateFileW(ApiPath(path).c_str(), GENERIC_READ,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+  // Read sharing only: a file that another program is writing is not read.
+  const HANDLE file = ::CreateFileW(ApiPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ,
                                     nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (file == INVALID_HANDLE_VALUE)
     return false;

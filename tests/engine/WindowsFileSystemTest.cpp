@@ -133,6 +133,19 @@ TEST_F(WindowsFiles, ATreeHundredsOfLevelsDeepIsCopied) {
 // The walk recurses once per level, and a path of 32,767 characters holds
 // over 16,000 levels: the main thread must reserve far more than the default
 // 1 MiB of stack for them.
+TEST_F(WindowsFiles, AFileAnotherProgramIsWritingIsNotRead) {
+  tree_.Add("lista.rtf 2020-01-01 00:00:00");
+  std::string bytes;
+  EXPECT_TRUE(fs_->ReadWholeFile(P("lista.rtf"), bytes));
+  const HANDLE writer = ::CreateFileW(WideText(P("lista.rtf")).c_str(), GENERIC_WRITE,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+  EXPECT_FALSE(fs_->ReadWholeFile(P("lista.rtf"), bytes));
+  ::CloseHandle(writer);
+  EXPECT_TRUE(fs_->ReadWholeFile(P("lista.rtf"), bytes));
+}
+
 TEST_F(WindowsFiles, TheMainThreadHasStackForTheDeepestTree) {
   ULONG_PTR low = 0, high = 0;
   ::GetCurrentThreadStackLimits(&low, &high);
