@@ -286,6 +286,7 @@ void TestLogoMain::hintsReachPanelZero() {
 
 void TestLogoMain::duringARunHintsChangeOnlyWhileABoxWaits() {
   // The run's own event pumps leave panel 0 to the run...
+  QTest::mouseMove(Find<QPlainTextEdit>("Mparams")->viewport());
   SetParams({"@/dst = @/src"});
   QString before, after;
   QTimer::singleShot(0, this, [&] {
