@@ -268,10 +268,11 @@ void TLogoAppForm::CreateMenu() {
   archivo->actions().back()->setShortcut(QKeySequence(Qt::ALT | Qt::Key_X));
   QMenu* ayuda = bar->addMenu("A&yuda");
   connect(ayuda->addAction("&Acerca de..."), &QAction::triggered, this, &TLogoAppForm::About);
-  const auto showItemHint = [this](QAction* item) { ShowHint(item->statusTip()); };
-  connect(bar, &QMenuBar::hovered, this, showItemHint);
+  // A menu's title, highlighted as the menu opens, has no hint; neither has
+  // a closed menu. The pointer merely passing over the bar changes nothing.
   for (QMenu* menu : {archivo, ayuda}) {
-    connect(menu, &QMenu::hovered, this, showItemHint);
+    connect(menu, &QMenu::hovered, this, [this](QAction* item) { ShowHint(item->statusTip()); });
+    connect(menu, &QMenu::aboutToShow, this, [this] { ShowHint({}); });
     connect(menu, &QMenu::aboutToHide, this, [this] { ShowHint({}); });
   }
 }
