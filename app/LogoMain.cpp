@@ -269,7 +269,8 @@ void TLogoAppForm::CreateMenu() {
   QMenu* ayuda = bar->addMenu("A&yuda");
   connect(ayuda->addAction("&Acerca de..."), &QAction::triggered, this, &TLogoAppForm::About);
   // A menu's title, highlighted as the menu opens, has no hint; neither has
-  // a closed menu. The pointer merely passing over the bar changes nothing.
+  // a closed menu. The bar's highlight of a title under the pointer, with no
+  // menu open, is left to the idle step.
   for (QMenu* menu : {archivo, ayuda}) {
     connect(menu, &QMenu::hovered, this, [this](QAction* item) { ShowHint(item->statusTip()); });
     connect(menu, &QMenu::aboutToShow, this, [this] { ShowHint({}); });
