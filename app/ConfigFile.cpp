@@ -16,17 +16,16 @@ bool ConfigFile::Read(const QString& name, QString& text) {
     joined += (i ? "\n" : "") + config.lines[i];
   if (config.endsWithBreak)
     joined += '\n';
-  text = QString::fromStdString(ConfigTextToUtf8(joined, &latin1_));
+  text = QString::fromStdString(joined);
+  encoding_ = config.encoding;
   return true;
 }
 
 ConfigFile::WriteResult ConfigFile::Write(const QString& name, const QString& text) const {
-  // Text typed in that Latin-1 cannot hold goes out as UTF-8 rather than lost.
-  const bool latin1 = latin1_ && QString::fromLatin1(text.toLatin1()) == text;
   std::vector<std::string> lines;
   for (const QString& line : text.split('\n'))
-    lines.push_back(latin1 ? line.toLatin1().toStdString() : line.toStdString());
-  const std::string bytes = WriteConfigLines(lines);
+    lines.push_back(line.toStdString());
+  const std::string bytes = WriteConfigLines(lines, encoding_);
   QSaveFile file(name);
   if (!file.open(QIODevice::WriteOnly))
     return WriteResult::kCannotCreate;

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "CommandLine.h"
 #include "LogoMain.h"
 #include "ModalAnswerer.h"
 #include "TempTree.h"
@@ -31,13 +32,14 @@ class TestLogoFiles : public QObject {
   void dialogsShowEveryFileAndStartWithTheLastName();
   void failedReadLeavesEditorAndCaption();
   void failedWriteLeavesTheOldFileWhole();
-  void latin1FileIsReadAndWrittenBackByteForByte();
+  void fileIsWrittenBackInTheEncodingItWasReadIn();
   void startUpAppliesTheSwitches();
   void startUpIgnoresSixArgumentsAndTakesAutoAsAName();
   void startUpWithAMissingFileAndAutoOpensNormally();
   void startUpWithAnUnreadableFileKeepsTheInitialTable();
   void autoRunEndsTheProgramWithItsStatus();
   void autoRunOfTheProgramExitsOnItsOwn();
+  void programWithoutAUsableDisplayEndsWithALine();
 
  private:
   void Command(const char* slot) { QVERIFY(QMetaObject::invokeMethod(form_.get(), slot)); }
@@ -179,13 +181,23 @@ void TestLogoFiles::failedWriteLeavesTheOldFileWhole() {
   QCOMPARE(tree_->List(""), (std::vector<std::string>{"dst", "lista.rtf", "src"}));
 }
 
-void TestLogoFiles::latin1FileIsReadAndWrittenBackByteForByte() {
+void TestLogoFiles::fileIsWrittenBackInTheEncodingItWasReadIn() {
   tree_->Write("latin.rtf", "a\xF1" "o = d\xED" "a\r\n");
   answerer_->fileName = Path("latin.rtf");
   Command("FileOpen");
   QCOMPARE(Editor()->toPlainText(), QString("año = día\n"));
   Command("FileSave");
   QCOMPARE(tree_->Read("latin.rtf"), std::string("a\xF1" "o = d\xED" "a\r\n"));
+  // A byte order mark is read and written back.
+  const std::string utf16("\xFF\xFE" "\xF1\0=\0\r\0\n\0", 10);
+  for (const std::string& bytes : {std::string("\xEF\xBB\xBF" "\xC3\xB1=\r\n"), utf16}) {
+    tree_->Write("bom.rtf", bytes);
+    answerer_->fileName = Path("bom.rtf");
+    Command("FileOpen");
+    QCOMPARE(Editor()->toPlainText(), QString("ñ=\n"));
+    Command("FileSave");
+    QCOMPARE(tree_->Read("bom.rtf"), bytes);
+  }
 }
 
 void TestLogoFiles::startUpAppliesTheSwitches() {
@@ -248,17 +260,33 @@ void TestLogoFiles::autoRunEndsTheProgramWithItsStatus() {
 }
 
 void TestLogoFiles::autoRunOfTheProgramExitsOnItsOwn() {
-  tree_->Write("auto.rtf", "dst = src");
+  // Named as an option of the toolkit, which never sees the arguments.
+  tree_->Write("-reverse", "dst = src");
   QProcess program;
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
   environment.insert("QT_QPA_PLATFORM", "offscreen");
   program.setProcessEnvironment(environment);
   program.setWorkingDirectory(QString::fromStdString(tree_->Root()));
-  program.start(TRASVEX_PROGRAM, {"auto.rtf", "auto"});
+  program.start(TRASVEX_PROGRAM, {"-reverse", "auto"});
   QVERIFY(program.waitForFinished(20000));
   QCOMPARE(program.exitStatus(), QProcess::NormalExit);
   QCOMPARE(program.exitCode(), 0);
   QCOMPARE(tree_->Read("dst/a.txt"), std::string(5, 'x'));
+}
+
+void TestLogoFiles::programWithoutAUsableDisplayEndsWithALine() {
+  QProcess program;
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.remove("DISPLAY");
+  environment.remove("WAYLAND_DISPLAY");
+  environment.insert("QT_QPA_PLATFORM", "xcb");
+  program.setProcessEnvironment(environment);
+  program.start(TRASVEX_PROGRAM, {"lista.rtf"});
+  QVERIFY(program.waitForFinished(20000));
+  QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+  QCOMPARE(program.exitCode(), 2);
+  QVERIFY(program.readAllStandardError().endsWith(
+      QByteArray(trasvex::CommandLine::kNoDisplayText) + "\n"));
 }
 
 QTEST_MAIN(TestLogoFiles)
