@@ -2,7 +2,6 @@
 
 #include <QFileInfo>
 #include <QSaveFile>
-#include <algorithm>
 
 #include "ConfigLines.h"
 
@@ -16,12 +15,6 @@ constexpr QFile::Permissions kModeBits =
     QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::WriteGroup |
     QFile::ExeGroup | QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
 
-bool FitsLatin1(const QStringList& lines) {
-  return std::all_of(lines.begin(), lines.end(), [](const QString& line) {
-    return std::all_of(line.begin(), line.end(), [](QChar c) { return c.unicode() < 0x100; });
-  });
-}
-
 }  // namespace
 
 bool ConfigFile::Read(const QString& name, QString& text) {
@@ -34,17 +27,16 @@ bool ConfigFile::Read(const QString& name, QString& text) {
     joined += (i ? "\n" : "") + config.lines[i];
   if (config.endsWithBreak)
     joined += '\n';
-  text = QString::fromStdString(ConfigTextToUtf8(joined, &latin1_));
+  text = QString::fromStdString(joined);
+  encoding_ = config.encoding;
   return true;
 }
 
 ConfigFile::WriteResult ConfigFile::Write(const QString& name, const QStringList& lines) const {
-  // Text typed in that Latin-1 cannot hold goes out as UTF-8 rather than lost.
-  const bool latin1 = latin1_ && FitsLatin1(lines);
   std::vector<std::string> encoded;
   for (const QString& line : lines)
-    encoded.push_back(latin1 ? line.toLatin1().toStdString() : line.toStdString());
-  const std::string bytes = WriteConfigLines(encoded);
+    encoded.push_back(line.toStdString());
+  const std::string bytes = WriteConfigLines(encoded, encoding_);
   const QFileInfo old(name);
   const QFile::Permissions mode = old.permissions() & kModeBits;
   if (old.isFile() && !(mode & QFile::WriteOwner))

@@ -1,12 +1,13 @@
 // Reading and writing a configuration file: the parameter list as plain text,
-// lines joined with CR LF. Text that is valid UTF-8 (the locale's encoding)
-// is read as such; any other file is read byte for byte as Latin-1, and a
-// file is written back in the encoding it was read in.
+// lines joined with CR LF. A file is written back in the encoding it was
+// read in (UTF-8, with or without a byte order mark, UTF-16, or the system's
+// code page); before any file is read, in UTF-8.
 #pragma once
 
 #include <QString>
 #include <QStringList>
 
+#include "ConfigLines.h"
 #include "fs/FileSystem.h"
 
 namespace trasvex {
@@ -29,7 +30,7 @@ class ConfigFile {
 
  private:
   FileSystem& fs_;
-  bool latin1_ = false;  // the last file read was not valid UTF-8
+  ConfigEncoding encoding_ = ConfigEncoding::kUtf8;  // of the last file read
 };
 
 }  // namespace trasvex

@@ -23,9 +23,12 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <cstdio>
+#include <cstdlib>
 
 #include "About.h"
 #include "CommandLine.h"
+#include "ConsoleHost.h"
 #include "GeneralError.h"
 #include "HintStyle.h"
 #include "LogoStrs.h"
@@ -562,14 +565,39 @@ void TLogoAppForm::SetLine(int index, const std::string& text) {
   cursor.insertText(QString::fromStdString(text));
 }
 
-int RunWindow(int argc, char** argv) {
-  QApplication application(argc, argv);
+namespace {
+
+QtMessageHandler startUpHandler = nullptr;
+
+// A platform that cannot start (no display to connect to, a plugin that
+// cannot load) is fatal while the application is created: the program then
+// ends with one line instead of an abort.
+void NoDisplayHandler(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+  if (type != QtFatalMsg) {
+    startUpHandler(type, context, message);
+    return;
+  }
+  std::fprintf(stderr, "%s\n", CommandLine::kNoDisplayText);
+  std::fflush(stderr);
+  std::_Exit(ConsoleHost::kNotRun);
+}
+
+}  // namespace
+
+int RunWindow(char* program, const std::vector<std::string>& arguments) {
+  // The toolkit sees no argument: its options ("-style", "-reverse") would
+  // otherwise be taken out of the user's.
+  int toolkitArgc = 1;
+  char* toolkitArgv[] = {program, nullptr};
+  startUpHandler = qInstallMessageHandler(NoDisplayHandler);
+  QApplication application(toolkitArgc, toolkitArgv);
+  qInstallMessageHandler(startUpHandler);
   QApplication::setApplicationName(
       TLogoAppForm::ApplicationTitle(QCoreApplication::applicationFilePath()));
   QApplication::setWindowIcon(QIcon(":/images/trasvex.png"));
   QApplication::setStyle(new HintStyle);
   TLogoAppForm form;
-  form.FormCreate(std::vector<std::string>(argv + 1, argv + argc));
+  form.FormCreate(arguments);
   TAboutBox aboutBox;
   form.SetAboutBox(&aboutBox);
   form.show();

@@ -6,6 +6,8 @@
 #include <QElapsedTimer>
 #include <QMainWindow>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "ConfigFile.h"
 #include "Distribuidor.h"
@@ -26,8 +28,9 @@ class ResultsGridModel;
 class TAboutBox;
 
 // Creates the application, the main window and the About box, shows the
-// window and runs the event loop; returns the loop's exit code.
-int RunWindow(int argc, char** argv);
+// window and runs the event loop; returns the loop's exit code. |program| is
+// the program's name as started, |arguments| the command line after it.
+int RunWindow(char* program, const std::vector<std::string>& arguments);
 
 class TLogoAppForm : public QMainWindow, public RunHost {
   Q_OBJECT

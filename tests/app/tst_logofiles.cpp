@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "CommandLine.h"
 #include "LogoMain.h"
 #include "ModalAnswerer.h"
 #include "TempTree.h"
@@ -32,8 +33,8 @@ class TestLogoFiles : public QObject {
   void dialogsShowEveryFileAndStartWithTheLastName();
   void failedReadLeavesEditorAndCaption();
   void failedWriteLeavesTheOldFileWhole();
-  void fileOpenedAndSavedKeepsItsBytes_data();
-  void fileOpenedAndSavedKeepsItsBytes();
+  void fileIsWrittenBackInTheEncodingItWasReadIn_data();
+  void fileIsWrittenBackInTheEncodingItWasReadIn();
   void saveKeepsTheModeAndNeverReplacesAReadOnlyFile();
   void startUpAppliesTheSwitches();
   void startUpIgnoresSixArgumentsAndTakesAutoAsAName();
@@ -41,6 +42,7 @@ class TestLogoFiles : public QObject {
   void startUpWithAnUnreadableFileKeepsTheInitialTable();
   void autoRunEndsTheProgramWithItsStatus();
   void autoRunOfTheProgramExitsOnItsOwn();
+  void programWithoutAUsableDisplayEndsWithALine();
 
  private:
   void Command(const char* slot) { QVERIFY(QMetaObject::invokeMethod(form_.get(), slot)); }
@@ -182,18 +184,20 @@ void TestLogoFiles::failedWriteLeavesTheOldFileWhole() {
   QCOMPARE(tree_->List(""), (std::vector<std::string>{"dst", "lista.rtf", "src"}));
 }
 
-void TestLogoFiles::fileOpenedAndSavedKeepsItsBytes_data() {
+void TestLogoFiles::fileIsWrittenBackInTheEncodingItWasReadIn_data() {
   QTest::addColumn<QByteArray>("bytes");
   QTest::addColumn<QString>("firstLine");
   // A no-break space and a line separator are characters of a line like
   // any other.
-  QTest::newRow("latin1") << QByteArray("a\xF1" "o = d\xED" "a\r\ndst\xA0x = src\r\n")
-                          << QString("año = día");
+  QTest::newRow("code page") << QByteArray("a\xF1" "o = d\xED" "a\r\ndst\xA0x = src\r\n")
+                             << QString("año = día");
   QTest::newRow("utf8") << QByteArray("dst\xC2\xA0x = src\r\n\r\nl\xC3\xADnea\xE2\x80\xA8" "b")
                         << QString("dst\u00A0x = src");
+  QTest::newRow("utf8 bom") << QByteArray("\xEF\xBB\xBF" "\xC3\xB1=\r\n") << QString("ñ=");
+  QTest::newRow("utf16") << QByteArray("\xFF\xFE" "\xF1\0=\0\r\0\n\0", 10) << QString("ñ=");
 }
 
-void TestLogoFiles::fileOpenedAndSavedKeepsItsBytes() {
+void TestLogoFiles::fileIsWrittenBackInTheEncodingItWasReadIn() {
   QFETCH(QByteArray, bytes);
   QFETCH(QString, firstLine);
   tree_->Write("lista.rtf", bytes.toStdString());
@@ -293,17 +297,33 @@ void TestLogoFiles::autoRunEndsTheProgramWithItsStatus() {
 }
 
 void TestLogoFiles::autoRunOfTheProgramExitsOnItsOwn() {
-  tree_->Write("auto.rtf", "dst = src");
+  // Named as an option of the toolkit, which never sees the arguments.
+  tree_->Write("-reverse", "dst = src");
   QProcess program;
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
   environment.insert("QT_QPA_PLATFORM", "offscreen");
   program.setProcessEnvironment(environment);
   program.setWorkingDirectory(QString::fromStdString(tree_->Root()));
-  program.start(TRASVEX_PROGRAM, {"auto.rtf", "auto"});
+  program.start(TRASVEX_PROGRAM, {"-reverse", "auto"});
   QVERIFY(program.waitForFinished(20000));
   QCOMPARE(program.exitStatus(), QProcess::NormalExit);
   QCOMPARE(program.exitCode(), 0);
   QCOMPARE(tree_->Read("dst/a.txt"), std::string(5, 'x'));
+}
+
+void TestLogoFiles::programWithoutAUsableDisplayEndsWithALine() {
+  QProcess program;
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.remove("DISPLAY");
+  environment.remove("WAYLAND_DISPLAY");
+  environment.insert("QT_QPA_PLATFORM", "xcb");
+  program.setProcessEnvironment(environment);
+  program.start(TRASVEX_PROGRAM, {"lista.rtf"});
+  QVERIFY(program.waitForFinished(20000));
+  QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+  QCOMPARE(program.exitCode(), 2);
+  QVERIFY(program.readAllStandardError().endsWith(
+      QByteArray(trasvex::CommandLine::kNoDisplayText) + "\n"));
 }
 
 QTEST_MAIN(TestLogoFiles)
