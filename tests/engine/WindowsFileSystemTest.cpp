@@ -110,6 +110,22 @@ TEST_F(WindowsFiles, DriveLettersAndBackslashes) {
   EXPECT_NE(P("d").find("\\d"), std::string::npos);
 }
 
+// The names a scan finds are joined to the folder it scanned, however its
+// path was written.
+TEST_F(WindowsFiles, ASlashSeparatesAsABackslashDoes) {
+  tree_.Add("src/a.txt 2020-01-01 00:00:00");
+  tree_.Add("src/sub/a.txt 2020-01-01 00:00:00");
+  std::string slashed = P("src");
+  std::replace(slashed.begin(), slashed.end(), '\\', '/');  // "C:/.../src"
+  host_.lines = {P("d1") + " = " + P("src") + "\\sub/*.txt",
+                 "sub/*.txt", P("d2") + " = " + P("src"),
+                 "", P("d3") + " = " + slashed + "/sub/*.txt"};
+  engine_.CopyBtnClick();
+  EXPECT_TRUE(host_.messages.empty());
+  for (const std::string destination : {"d1", "d2", "d3"})
+    EXPECT_EQ(tree_.Read(destination + "/a.txt"), "src/sub/a.txt") << destination;
+}
+
 // Far deeper than MAX_PATH allows (Wine, resolving every component of a
 // path on the host, makes each level slow: deeper trees take minutes there).
 TEST_F(WindowsFiles, ATreeHundredsOfLevelsDeepIsCopied) {
