@@ -20,8 +20,8 @@ int main(int argc, char** argv) {
   const trasvex::CommandLine commandLine =
       trasvex::CommandLine::Parse(trasvex::ProgramArguments(argc, argv));
   if (commandLine.autoEjecutar && (!kWindowBuilt || !trasvex::DisplayAvailable())) {
-    trasvex::ConnectStandardStreams();
     std::ios::sync_with_stdio(false);
+    trasvex::ConnectStandardStreams();
     const auto fileSystem = trasvex::FileSystem::CreateNative();
     return trasvex::ConsoleHost::RunUnattended(commandLine, *fileSystem, std::cout, std::cerr);
   }

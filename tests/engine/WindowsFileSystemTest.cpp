@@ -1,8 +1,10 @@
 // What the Windows backend takes from the system: attributes, wide names,
-// drive-letter paths and long paths.
+// drive-letter paths and long paths; and the system's text for limits and for
+// the console.
 #include <gtest/gtest.h>
 
 #include "EngineFixture.h"
+#include "WideConsoleBuffer.h"
 #include "fs/WindowsApi.h"
 
 namespace trasvex::test {
@@ -201,6 +203,39 @@ TEST_F(WindowsFiles, APathIsPrefixedFromTheLengthOfItsFullForm) {
   Run({destination + " = " + source});
   EXPECT_TRUE(host_.messages.empty());
   EXPECT_EQ(tree_.Read(folder + "/" + destination + "/a.txt"), folder + "/" + source + "/a.txt");
+}
+
+// Text for a console window reaches it as UTF-16, whole characters at a
+// time; a file, a pipe or a device is no console and keeps its UTF-8.
+TEST_F(WindowsFiles, AConsoleShowsEveryCharacterFilesAndPipesGetUtf8) {
+  EXPECT_FALSE(WideConsoleBuffer::IsConsole(nullptr));
+  EXPECT_FALSE(WideConsoleBuffer::IsConsole(INVALID_HANDLE_VALUE));
+  HANDLE read, write;
+  ASSERT_TRUE(::CreatePipe(&read, &write, nullptr, 0));
+  EXPECT_FALSE(WideConsoleBuffer::IsConsole(write));
+  ::CloseHandle(read);
+  ::CloseHandle(write);
+  for (const std::wstring& name : {std::wstring(L"NUL"), WideText(P("salida.txt"))}) {
+    const HANDLE file = ::CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(WideConsoleBuffer::IsConsole(file));
+    ::CloseHandle(file);
+  }
+
+  // A screen buffer of its own, never shown: the console is left as it was.
+  const HANDLE screen = ::CreateConsoleScreenBuffer(GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                                    CONSOLE_TEXTMODE_BUFFER, nullptr);
+  if (screen == INVALID_HANDLE_VALUE)
+    GTEST_SKIP() << "no console here (Wine gives one only under a terminal)";
+  EXPECT_TRUE(WideConsoleBuffer::IsConsole(screen));
+  WideConsoleBuffer buffer(screen);
+  std::ostream out(&buffer);
+  out << "caf\xC3" << std::flush << "\xA9 日本" << std::flush;  // 'é' split in two writes
+  wchar_t shown[8] = {};
+  DWORD got = 0;
+  ::ReadConsoleOutputCharacterW(screen, shown, 7, COORD{0, 0}, &got);
+  EXPECT_EQ(std::wstring(shown, got), L"café 日本");
+  ::CloseHandle(screen);
 }
 
 // Far deeper than MAX_PATH allows (Wine, resolving every component of a
