@@ -52,8 +52,11 @@ bool WideConsoleBuffer::Write() {
   pending_.erase(0, whole);
   for (std::size_t done = 0; done < wide.size();) {
     DWORD written = 0;
-    const DWORD units = DWORD(std::min(wide.size() - done, kChunk));
-    if (!::WriteConsoleW(console_, wide.data() + done, units, &written, nullptr) || written == 0)
+    std::size_t units = std::min(wide.size() - done, kChunk);
+    if (units > 1 && IS_HIGH_SURROGATE(wide[done + units - 1]))
+      --units;  // a pair of surrogates goes in one call
+    if (!::WriteConsoleW(console_, wide.data() + done, DWORD(units), &written, nullptr) ||
+        written == 0)
       return false;
     done += written;
   }

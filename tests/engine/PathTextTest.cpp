@@ -98,7 +98,9 @@ TEST(PathText, CutsNeverSplitACharacter) {
   EXPECT_EQ(CutText(std::string(300, 'x')).size(), kMaxText);
   // Counted in a code page of two bytes a character, a cut falls between
   // characters all the same.
-  const TextLength twoBytes = [](std::string_view text) { return std::min<std::size_t>(text.size(), 2); };
+  const TextLength twoBytes = [](std::string_view text) {
+    return std::min<std::size_t>(text.size(), 2);
+  };
   EXPECT_EQ(CutText(text, 5, twoBytes), "a\xC3\xB1\xE2\x82\xAC");
   EXPECT_EQ(CutText(text, 6, twoBytes), "a\xC3\xB1\xE2\x82\xAC");
   EXPECT_EQ(CutText(text, 7, twoBytes), text);

@@ -216,7 +216,8 @@ TEST_F(WindowsFiles, AConsoleShowsEveryCharacterFilesAndPipesGetUtf8) {
   ::CloseHandle(read);
   ::CloseHandle(write);
   for (const std::wstring& name : {std::wstring(L"NUL"), WideText(P("salida.txt"))}) {
-    const HANDLE file = ::CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    const HANDLE file =
+        ::CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     ASSERT_NE(file, INVALID_HANDLE_VALUE);
     EXPECT_FALSE(WideConsoleBuffer::IsConsole(file));
     ::CloseHandle(file);
