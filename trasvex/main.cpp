@@ -35,8 +35,9 @@ bool PrintInformation(const std::vector<std::string>& arguments) {
 }
 
 int RunInConsole(const trasvex::CommandLine& commandLine) {
-  trasvex::ConnectStandardStreams();
+  // Before the streams are connected: it would replace their buffers.
   std::ios::sync_with_stdio(false);
+  trasvex::ConnectStandardStreams();
   const auto fileSystem = trasvex::FileSystem::CreateNative();
   return trasvex::ConsoleHost::RunUnattended(commandLine, *fileSystem, std::cout, std::cerr);
 }

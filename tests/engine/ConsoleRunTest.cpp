@@ -206,14 +206,15 @@ TEST_F(Program, HelpAndVersionOnlyAsTheSoleArgument) {
   EXPECT_TRUE(tree_.Exists("dst/a.txt"));
 }
 
+// Output to a pipe is UTF-8, whatever the system's code page.
 TEST_F(Program, AConfigurationNameWithBlanksAndAnyLetters) {
-  tree_.Add("src/a.txt 2020-01-01 00:00:00");
+  tree_.Add("src/año.txt 2020-01-01 00:00:00");
   WriteConfig({"dst = src"});
   tree_.Write("mi lista ñ日本.rtf", tree_.Read("lista.rtf"));
   std::string output;
   EXPECT_EQ(Start("\"mi lista ñ日本.rtf\" auto list", &output), 0);
   EXPECT_EQ(output, Dated("2020/01/01 00:00:00") +
-                        "\tsrc\ta\t.TXT\t     0K\t  0\nArchs (1): 1 exitos, 0 fallos.\n");
+                        "\tsrc\taño\t.TXT\t     0K\t  0\nArchs (1): 1 exitos, 0 fallos.\n");
 }
 
 }  // namespace
