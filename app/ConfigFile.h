@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include "ConfigLines.h"
 #include "fs/FileSystem.h"
@@ -21,9 +22,11 @@ class ConfigFile {
   // final "\n" when the file ends with a line break. False when the file
   // cannot be read; |text| is then unchanged.
   bool Read(const QString& name, QString& text);
-  // Writes |text| to |name| through a temporary file beside it, which
-  // replaces the file only once everything is written.
-  WriteResult Write(const QString& name, const QString& text) const;
+  // Writes |lines| to |name| through a temporary file beside it, which
+  // replaces the file only once everything is written and takes over its
+  // permission bits. A file without its owner's write permission is not
+  // replaced, whoever runs the program.
+  WriteResult Write(const QString& name, const QStringList& lines) const;
 
  private:
   FileSystem& fs_;
