@@ -1,7 +1,7 @@
 // Reading and writing a configuration file: the parameter list as plain text,
 // lines joined with CR LF. A file is written back in the encoding it was
 // read in (UTF-8, with or without a byte order mark, UTF-16, or the system's
-// code page); before any file is read, in UTF-8.
+// code page); before any file is read, or after a new list, in UTF-8.
 #pragma once
 
 #include <QString>
@@ -27,6 +27,8 @@ class ConfigFile {
   // permission bits. A file without its owner's write permission is not
   // replaced, whoever runs the program.
   WriteResult Write(const QString& name, const QStringList& lines) const;
+  // A new list is written in UTF-8, whatever the last file read was in.
+  void StartNew() { encoding_ = ConfigEncoding::kUtf8; }
 
  private:
   FileSystem& fs_;

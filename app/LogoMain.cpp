@@ -427,6 +427,7 @@ QStringList TLogoAppForm::EditorLines() const {
 
 void TLogoAppForm::FileNew() {
   nombreConfig_ = LoadLogoStr(SUntitled);
+  config_.StartNew();
   Mparams->clear();
   SetCaption();
 }

@@ -212,6 +212,12 @@ void TestLogoFiles::fileIsWrittenBackInTheEncodingItWasReadIn() {
   QVERIFY(QMetaObject::invokeMethod(form_.get(), "CopyBtnClick"));
   QVERIFY(tree_->Exists("dst\xC2\xA0x/a.txt"));
   QVERIFY(!tree_->Exists("dst x"));
+  // A new list is UTF-8, whatever the file read before it was.
+  Command("FileNew");
+  Editor()->setPlainText("\u00F1=");
+  answerer_->fileName = Path("nueva.rtf");
+  Command("FileSaveAs");
+  QCOMPARE(tree_->Read("nueva.rtf"), std::string("\xC3\xB1="));
 }
 
 void TestLogoFiles::saveKeepsTheModeAndNeverReplacesAReadOnlyFile() {
