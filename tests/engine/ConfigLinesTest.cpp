@@ -55,6 +55,7 @@ TEST(ConfigLines, TextThatIsNotUtf8IsReadAsLatin1) {
       {"\xC3", "\xC3\x83", true},                       // cut sequence
       {"\xC0\xAF", "\xC3\x80\xC2\xAF", true},            // overlong "/"
       {"\xED\xA0\x80", "\xC3\xAD\xC2\xA0\xC2\x80", true},  // surrogate
+      {"\xE0\x93\x94", "\xC3\xA0\xC2\x93\xC2\x94", true},  // Latin-1 "à" and two C1 codes: an overlong form
       {"\xF0\x9D\x84\x9E", "\xF0\x9D\x84\x9E", false},
   };
   for (const Row& row : rows) {
