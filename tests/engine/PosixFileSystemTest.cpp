@@ -118,10 +118,10 @@ TEST_F(PosixFiles, ACopyCrossesFileSystems) {
   if (::stat("/dev/shm", &memory) != 0 || ::stat(tree_.Root().c_str(), &disk) != 0 ||
       memory.st_dev == disk.st_dev)
     GTEST_SKIP() << "no /dev/shm on a file system other than " << tree_.Root() << "'s";
-  const TempTree shm({"src/a.txt 2020-01-01 00:00:00 100000"}, "/dev/shm");
+  const TempTree shm({"src/a.txt 2020-01-01 00:00:00"}, "/dev/shm");
   Run({"@/dst = " + shm.Path("src")});
   EXPECT_TRUE(host_.messages.empty());
-  EXPECT_EQ(tree_.Read("dst/a.txt"), std::string(100000, 'x'));
+  EXPECT_EQ(tree_.Read("dst/a.txt"), "src/a.txt");
 }
 
 TEST_F(PosixFiles, AReadOnlyTargetIsNeverReplacedEvenByRoot) {
