@@ -99,8 +99,8 @@ TEST_F(PosixFiles, TheCopyCarriesModeAndStampAndLeavesNoTemporaryFile) {
   ::chmod(P("src/lectura.txt").c_str(), 0444);
   ::chmod(P("src/grupo.txt").c_str(), 0666);  // more than the umask lets a new file have
   // Read later than written: only the write time is the stamp.
-  const timespec read[2] = {{TempTree::LocalTime("2023-06-07 08:09:10"), 0}, {0, UTIME_OMIT}};
-  ASSERT_EQ(::utimensat(AT_FDCWD, P("src/script.sh").c_str(), read, 0), 0);
+  const timespec accessed[2] = {{TempTree::LocalTime("2023-06-07 08:09:10"), 0}, {0, UTIME_OMIT}};
+  ASSERT_EQ(::utimensat(AT_FDCWD, P("src/script.sh").c_str(), accessed, 0), 0);
   Run({"@/dst = @/src"});
   EXPECT_EQ(tree_.Mode("dst/script.sh"), 0751u);
   EXPECT_EQ(tree_.Mode("dst/lectura.txt"), 0444u);
