@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <optional>
 
 #ifndef O_PATH
 #define O_PATH O_RDONLY
@@ -17,10 +18,19 @@ namespace {
 // from the whole path, so a deep tree cannot exhaust the descriptors.
 constexpr std::size_t kMostLinks = 64;
 
-// True when |directory| is |path| or lies below it.
-bool Within(std::string_view directory, std::string_view path) {
-  return directory.starts_with(path) &&
-         (directory.size() == path.size() || path.ends_with('/') || directory[path.size()] == '/');
+// The rest of |directory| below |held|, without the separators that lead
+// into it, when |held| is |directory| or a directory above it; paths are
+// compared by whole names, so "a/bc" does not lie below "a/b". Nothing when
+// |directory| is elsewhere.
+std::optional<std::string_view> PathBelow(std::string_view directory, std::string_view held) {
+  if (held.empty() || !directory.starts_with(held))
+    return std::nullopt;
+  std::string_view rest = directory.substr(held.size());
+  if (!rest.empty() && !held.ends_with('/') && !rest.starts_with('/'))
+    return std::nullopt;  // |held| ends part-way through a name
+  while (rest.starts_with('/'))
+    rest.remove_prefix(1);
+  return rest;
 }
 
 }  // namespace
@@ -43,7 +53,8 @@ DIR* DirectoryChain::Entries(std::string_view directory) {
 }
 
 DirectoryChain::Link* DirectoryChain::OpenLink(std::string_view directory) {
-  while (!links_.empty() && !Within(directory, links_.back().path))
+  std::optional<std::string_view> below;
+  while (!links_.empty() && !(below = PathBelow(directory, links_.back().path)))
     Pop();
   if (links_.size() >= kMostLinks)
     Clear();
@@ -51,9 +62,7 @@ DirectoryChain::Link* DirectoryChain::OpenLink(std::string_view directory) {
   std::string_view rest = directory;
   if (!links_.empty()) {
     base = links_.back().fd;
-    rest.remove_prefix(links_.back().path.size());
-    while (rest.starts_with('/'))
-      rest.remove_prefix(1);
+    rest = *below;
     if (rest.empty())
       return &links_.back();
   }

@@ -71,6 +71,8 @@ TEST(ConfigLines, EncodingIsReadAndWrittenBack) {
       {"\xC3", {"\xC3\x83"}, kCodePage},                       // cut sequence
       {"\xC0\xAF", {"\xC3\x80\xC2\xAF"}, kCodePage},            // overlong "/"
       {"\xED\xA0\x80", {"\xC3\xAD\xC2\xA0\xC2\x80"}, kCodePage},  // surrogate
+      // Latin-1 "à" and two C1 codes: an overlong form.
+      {"\xE0\x93\x94", {"\xC3\xA0\xC2\x93\xC2\x94"}, kCodePage},
 #endif
   };
   for (const Row& row : rows) {

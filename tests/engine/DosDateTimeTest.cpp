@@ -36,6 +36,11 @@ TEST(DosDateTime, ClampsTimesTheFormatCannotHold) {
   EXPECT_EQ(FormatDosDateTime(PackDosDateTime(Local(2200, 6, 1, 0, 0, 0)), "/", ":"),
             "2107/12/31 23:59:58");
   EXPECT_NE(PackDosDateTime(Local(2200, 6, 1, 0, 0, 0)), kNoFile);
+  // The first and last years themselves are held whole.
+  EXPECT_EQ(FormatDosDateTime(PackDosDateTime(Local(1980, 6, 15, 10, 11, 12)), "/", ":"),
+            "1980/06/15 10:11:12");
+  EXPECT_EQ(FormatDosDateTime(PackDosDateTime(Local(2107, 6, 15, 10, 11, 12)), "/", ":"),
+            "2107/06/15 10:11:12");
 }
 
 TEST(DosDateTime, ComparesInTimeOrderAcross2044) {

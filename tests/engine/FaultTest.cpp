@@ -49,7 +49,9 @@ class CopyStepFault : public Faults, public ::testing::WithParamInterface<Operat
 TEST_P(CopyStepFault, KeepsTheOldTargetAndLeavesNoTemporaryFile) {
   faulty_.FailOn(GetParam(), 1);
   faulty_.FailOn(GetParam(), 2);
+  const int descriptors = OpenDescriptors();
   RunThreeMappings();
+  EXPECT_EQ(OpenDescriptors(), descriptors);  // every temporary file was closed
   ExpectFailedAndUntouched(2);
   EXPECT_TRUE(tree_.List("dst-nuevo").empty());
   EXPECT_EQ(host_.messages, (Names{CopyError("src/a.txt"), CopyError("nuevo/c.txt")}));

@@ -26,6 +26,8 @@ TEST_F(LineGrammar, MappingOfAMaskOrFileInsideAnExistingDirectory) {
   EXPECT_TRUE(Analyse(P("copia") + " = " + P("datos/*.txt")));
   EXPECT_EQ(source_, P("datos/*.txt"));
   EXPECT_TRUE(Analyse(P("copia") + " = " + P("datos/informe.doc")));
+  EXPECT_TRUE(Analyse(P("copia") + " = " + P("datos/a=b.txt")));  // split at the first "="
+  EXPECT_EQ(source_, P("datos/a=b.txt"));
   EXPECT_TRUE(host_.messages.empty());
 }
 
@@ -65,6 +67,7 @@ TEST_F(LineGrammar, ExtensionWordsBecomeMasks) {
       {".pas .dfm", {"*.pas", "*.dfm"}},
       {"a*.txt *.*", {"a*.txt", "*.*"}},
       {"informe.doc", {"informe.doc"}},
+      {".tar.gz", {"*.tar.gz"}},
       {"  txt   doc  ", {"*.txt", "*.doc"}},
       {"a\tb c", {"*.a\tb", "*.c"}},
       {"", {}},
@@ -125,10 +128,13 @@ TEST_F(LineGrammar, StatusShowsTheMappingLineAsReadNotCut) {
 }
 
 TEST_F(LineGrammar, AnEqualsSignBeyondTheCutMakesAnExtensionLine) {
-  Run({std::string(256, 'x') + "=y"});
-  ASSERT_EQ(engine_.Extensions().size(), 1u);
-  EXPECT_EQ(engine_.Extensions()[0], "*." + std::string(253, 'x'));
-  EXPECT_TRUE(host_.messages.empty());
+  for (const std::size_t before : {255, 256}) {  // "=" as byte 256 and 257
+    SCOPED_TRACE(before);
+    Run({std::string(before, 'x') + "=src"});
+    ASSERT_EQ(engine_.Extensions().size(), 1u);
+    EXPECT_EQ(engine_.Extensions()[0], "*." + std::string(253, 'x'));
+    EXPECT_TRUE(host_.messages.empty());
+  }
 }
 
 TEST_F(LineGrammar, ASecondRunRequestedDuringARunIsIgnored) {

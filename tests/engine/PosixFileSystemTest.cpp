@@ -30,14 +30,6 @@ class PosixFiles : public EngineFixture {
   }
 };
 
-// The number of descriptors the process has open.
-int OpenDescriptors() {
-  int count = 0;
-  for (int fd = 0; fd < 1024; ++fd)
-    count += ::fcntl(fd, F_GETFD) != -1;
-  return count;
-}
-
 // Removes |name| in the working folder with everything in it, stepping down
 // with chdir so that trees deeper than the path limit go too and no
 // directory stays open on the way.
@@ -102,13 +94,34 @@ TEST_F(PosixFiles, ALinkToAFileIsCopiedAsThatFile) {
 TEST_F(PosixFiles, TheCopyCarriesModeAndStampAndLeavesNoTemporaryFile) {
   tree_.Add("src/script.sh 2020-01-02 03:04:05");
   tree_.Add("src/lectura.txt 2020-01-02 03:04:05");
+  tree_.Add("src/grupo.txt 2020-01-02 03:04:05");
   ::chmod(P("src/script.sh").c_str(), 0751);
   ::chmod(P("src/lectura.txt").c_str(), 0444);
+  ::chmod(P("src/grupo.txt").c_str(), 0666);  // more than the umask lets a new file have
+  // Read later than written: only the write time is the stamp.
+  const timespec accessed[2] = {{TempTree::LocalTime("2023-06-07 08:09:10"), 0}, {0, UTIME_OMIT}};
+  ASSERT_EQ(::utimensat(AT_FDCWD, P("src/script.sh").c_str(), accessed, 0), 0);
   Run({"@/dst = @/src"});
   EXPECT_EQ(tree_.Mode("dst/script.sh"), 0751u);
   EXPECT_EQ(tree_.Mode("dst/lectura.txt"), 0444u);
+  EXPECT_EQ(tree_.Mode("dst/grupo.txt"), 0666u);
   EXPECT_EQ(tree_.Stamp("dst/script.sh"), TempTree::LocalTime("2020-01-02 03:04:05"));
-  EXPECT_EQ(tree_.List("dst"), (Names{"lectura.txt", "script.sh"}));
+  EXPECT_EQ(tree_.List("dst"), (Names{"grupo.txt", "lectura.txt", "script.sh"}));
+  Run({"@/dst = @/src"});
+  EXPECT_EQ(host_.status[1], "Archs (3): 0 copias, 0 fallos.");
+}
+
+// The kernel copies nothing between a memory file system and a disk: the
+// copy then moves the data itself.
+TEST_F(PosixFiles, ACopyCrossesFileSystems) {
+  struct stat disk{}, memory{};
+  if (::stat("/dev/shm", &memory) != 0 || ::stat(tree_.Root().c_str(), &disk) != 0 ||
+      memory.st_dev == disk.st_dev)
+    GTEST_SKIP() << "no /dev/shm on a file system other than " << tree_.Root() << "'s";
+  const TempTree shm({"src/a.txt 2020-01-01 00:00:00"}, "/dev/shm");
+  Run({"@/dst = " + shm.Path("src")});
+  EXPECT_TRUE(host_.messages.empty());
+  EXPECT_EQ(tree_.Read("dst/a.txt"), "src/a.txt");
 }
 
 TEST_F(PosixFiles, AReadOnlyTargetIsNeverReplacedEvenByRoot) {

@@ -1,5 +1,8 @@
 // The mapping walk: tags, what qualifies, recursion, listing cells and the
 // copy, over real temporary trees.
+#include <cstdlib>
+#include <set>
+
 #include "EngineFixture.h"
 
 namespace trasvex::test {
@@ -16,8 +19,10 @@ TEST_F(Walk, CopiesMissingAndChangedFilesThenNothing) {
   EXPECT_EQ(host_.status[1], "Archs (2): 2 copias, 0 fallos.");
   EXPECT_EQ(tree_.Read("dst/sub/b.txt"), "src/sub/b.txt");
   EXPECT_EQ(tree_.Stamp("dst/sub/b.txt"), TempTree::LocalTime("2021-03-04 05:06:07"));
+  EXPECT_EQ(host_.pumps, 3);  // one for the mapping, one for each file acted on
   Run({"@/dst = @/src"});
   EXPECT_EQ(host_.status[1], "Archs (2): 0 copias, 0 fallos.");
+  EXPECT_EQ(host_.pumps, 4);
   EXPECT_TRUE(host_.messages.empty());
 }
 
@@ -60,6 +65,30 @@ TEST_F(Walk, ListingTagsAndCells) {
   EXPECT_EQ(host_.rowCount, 20);
   EXPECT_FALSE(tree_.Exists("dst/nuevo.txt"));  // a listing copies nothing
 }
+
+#ifndef _WIN32
+// Stamps are local times in a zone with an offset and daylight saving too
+// (Windows takes the system's zone, which a test cannot set).
+TEST_F(Walk, StampsAreLocalTimesInAZoneWithSummerTime) {
+  const std::string utc = ::getenv("TZ") ? ::getenv("TZ") : "";
+  ::setenv("TZ", "CET-1CEST,M3.5.0,M10.5.0/3", 1);
+  ::tzset();
+  tree_.Add("src/verano.txt 2024-05-03 10:11:13");
+  tree_.Add("src/invierno.txt 2024-01-15 10:11:13");
+  List({"@/dst = @/src"});
+  std::set<std::string> dates;
+  for (const ResultRow& row : host_.Rows())
+    dates.insert(row[0]);
+  host_.options.listado = false;
+  Run({"@/dst = @/src"});
+  Run({"@/dst = @/src"});
+  ::setenv("TZ", utc.c_str(), 1);
+  ::tzset();
+  EXPECT_EQ(dates, (std::set<std::string>{Dated("2024/01/15 10:11:12"),
+                                          Dated("2024/05/03 10:11:12")}));
+  EXPECT_EQ(host_.status[1], "Archs (2): 0 copias, 0 fallos.");  // the copies compare equal
+}
+#endif
 
 TEST_F(Walk, ListCopyLayoutAndTheSizingAfterTheRun) {
   for (int i = 0; i < 25; ++i)
@@ -176,6 +205,26 @@ TEST_F(Walk, PathsLongerThan255BytesAreNeverCut) {
   List({"@/dst2 = @/src"});
   ASSERT_EQ(host_.rows.size(), 1u);
   EXPECT_EQ(host_.rows.at(1)[1], P("src/" + deep));
+}
+
+// Sibling directories whose names begin alike, each taken right after a
+// shorter one: from the source side by the walk, from the destination side
+// by the look-ups.
+TEST_F(Walk, SiblingsWhoseNamesBeginAlikeAreKeptApart) {
+  const Names siblings = {"f", "f2", "fa", "fab"};
+  std::vector<std::string> lines;
+  for (const std::string& name : siblings) {
+    tree_.Add("src/" + name + "/x.txt 2020-01-01 00:00:00");
+    tree_.Add("dst/" + name + "/y.txt 2020-01-01 00:00:00");
+    lines.push_back("@/dst/" + name + " = @/src/" + name);
+  }
+  Run(lines);
+  EXPECT_EQ(host_.status[1], "Archs (4): 4 copias, 0 fallos.");
+  for (const std::string& name : siblings) {
+    SCOPED_TRACE(name);
+    EXPECT_EQ(tree_.Read("dst/" + name + "/x.txt"), "src/" + name + "/x.txt");
+    EXPECT_NE(fs_->FileAge(P("dst/" + name + "/y.txt")), kNoFile);
+  }
 }
 
 TEST_F(Walk, AnUncreatableDestinationSkipsOnlyItsMapping) {

@@ -7,6 +7,10 @@
 #include <algorithm>
 #include <memory>
 
+#ifndef _WIN32
+#include <fcntl.h>
+#endif
+
 #include "Distribuidor.h"
 #include "RecordingHost.h"
 #include "TempTree.h"
@@ -26,6 +30,17 @@ class EngineFixture : public ::testing::Test {
       names.push_back(entry.name);
     std::sort(names.begin(), names.end());
     return names;
+  }
+
+  // The number of descriptors the process has open; 0 on Windows, where a
+  // handle left open shows instead as a file that cannot be removed.
+  static int OpenDescriptors() {
+    int count = 0;
+#ifndef _WIN32
+    for (int fd = 0; fd < 1024; ++fd)
+      count += ::fcntl(fd, F_GETFD) != -1;
+#endif
+    return count;
   }
 
   // Runs |lines| (see Expand).

@@ -58,9 +58,10 @@ void RemoveAll(const fs::path& root) {
   fs::remove_all(root, error);
 }
 
-// A new, empty directory in the temporary folder.
-std::string MakeRoot() {
-  const fs::path folder = fs::temp_directory_path();  // TMPDIR on POSIX systems
+// A new, empty directory in |place|, or in the temporary folder (TMPDIR on
+// POSIX systems).
+std::string MakeRoot(const std::string& place) {
+  const fs::path folder = place.empty() ? fs::temp_directory_path() : fs::path(place);
   std::random_device random;
   for (int attempt = 0; attempt < 100; ++attempt) {
     const fs::path root = folder / ("trasvex-test-" + std::to_string(random()));
@@ -91,7 +92,8 @@ void HideDotName(const std::string&) {}
 
 }  // namespace
 
-TempTree::TempTree(const std::vector<std::string>& description) : root_(MakeRoot()) {
+TempTree::TempTree(const std::vector<std::string>& description, const std::string& folder)
+    : root_(MakeRoot(folder)) {
   for (const std::string& entry : description)
     Add(entry);
 }

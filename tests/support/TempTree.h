@@ -19,7 +19,9 @@ namespace trasvex::test {
 
 class TempTree {
  public:
-  explicit TempTree(const std::vector<std::string>& description = {});
+  // The tree is made in |folder|, or in the system's temporary folder.
+  explicit TempTree(const std::vector<std::string>& description = {},
+                    const std::string& folder = "");
   ~TempTree();
   TempTree(const TempTree&) = delete;
   TempTree& operator=(const TempTree&) = delete;
