@@ -2,6 +2,7 @@
 // line, on the offscreen platform; every dialog and box is answered by the
 // test.
 #include <QCheckBox>
+#include <QDir>
 #include <QFileSystemModel>
 #include <QHeaderView>
 #include <QLabel>
@@ -251,10 +252,11 @@ void TestLogoFiles::autoRunOfTheProgramExitsOnItsOwn() {
   tree_->Write("auto.rtf", "dst = src");
   QProcess program;
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-  environment.insert("QT_QPA_PLATFORM", "offscreen");
+  environment.insert("QT_QPA_PLATFORM", QGuiApplication::platformName());
   program.setProcessEnvironment(environment);
   program.setWorkingDirectory(QString::fromStdString(tree_->Root()));
-  program.start(TRASVEX_PROGRAM, {"auto.rtf", "auto"});
+  program.start(QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(TRASVEX_PROGRAM),
+                {"auto.rtf", "auto"});
   QVERIFY(program.waitForFinished(20000));
   QCOMPARE(program.exitStatus(), QProcess::NormalExit);
   QCOMPARE(program.exitCode(), 0);
