@@ -1,6 +1,6 @@
 // The main window's configuration commands and its start-up from a command
-// line, on the offscreen platform; every dialog and box is answered by the
-// test.
+// line, on the offscreen platform (under Wine on Windows' own); every dialog
+// and box is answered by the test.
 #include <QCheckBox>
 #include <QDir>
 #include <QFileSystemModel>
@@ -129,7 +129,7 @@ void TestLogoFiles::dialogsShowEveryFileAndStartWithTheLastName() {
   QStringList filters, shown, started;
   answerer_->inspect = [&](QFileDialog* dialog) {
     filters = dialog->nameFilters();
-    started << dialog->selectedFiles().value(0);
+    started << QDir::toNativeSeparators(dialog->selectedFiles().value(0));
     if (started.size() < 2)
       return;  // the second dialog starts in the tree
     auto* files = dialog->findChild<QFileSystemModel*>();
