@@ -11,8 +11,9 @@
 //   with the bias in force now), packed by FileTimeToDosDateTime; times
 //   before 1980 or after 2107 are clamped to the nearest stamp;
 // - an existing target that is read-only or hidden is never replaced;
-// - a path too long for the classic API is made absolute and given the
-//   "\\?\" prefix, so deep trees copy rather than fail;
+// - a path whose full form (relative ones from the current folder) is too
+//   long for the classic API is given in full with the "\\?\" prefix
+//   (ApiPath), so deep trees copy rather than fail;
 // - the listing writes dates and times with the user's locale separators.
 #pragma once
 
