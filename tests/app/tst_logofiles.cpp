@@ -320,6 +320,9 @@ void TestLogoFiles::autoRunOfTheProgramExitsOnItsOwn() {
 }
 
 void TestLogoFiles::programWithoutAUsableDisplayEndsWithALine() {
+#ifdef Q_OS_WIN
+  QSKIP("X11's case; a window station without display is the engine suite's Program case");
+#endif
   QProcess program;
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
   environment.remove("DISPLAY");
