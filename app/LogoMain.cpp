@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCursor>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFileSystemModel>
@@ -400,7 +401,9 @@ QString TLogoAppForm::ChooseFile(bool save, QString& last) {
     dialog.selectFile(last);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
     return {};
-  last = dialog.selectedFiles().constFirst();
+  // The dialog writes "/" on every system; the name is shown and kept as the
+  // system writes it.
+  last = QDir::toNativeSeparators(dialog.selectedFiles().constFirst());
   return last;
 }
 

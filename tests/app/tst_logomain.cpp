@@ -228,12 +228,13 @@ void TestLogoMain::messageBoxesHaveTheTitleAndOneOkThatEnterAndEscPress() {
     ModalAnswerer& answerer = *boxes_;
     answerer.seen.clear();
     answerer.key = key;
-    SetParams({"@/x = @/x", "@/dst = @/falta/x"});
+    const QString same = QString::fromStdString(tree_->Path("x"));
+    const QString missing = QString::fromStdString(tree_->Path("falta/x"));
+    SetParams({same + " = " + same, QString::fromStdString(tree_->Path("dst")) + " = " + missing});
     Click("CopyBtn");
     QCOMPARE(answerer.seen.size(), std::size_t(2));
     QCOMPARE(answerer.seen[0].text, QString("ERROR: los directorios fuente y destino son iguales!"));
-    QCOMPARE(answerer.seen[1].text,
-             "ERROR: el directorio " + QString::fromStdString(tree_->Path("falta/x")) + " no existe!");
+    QCOMPARE(answerer.seen[1].text, "ERROR: el directorio " + missing + " no existe!");
     QCOMPARE(answerer.seen[0].title, QString("Trasvex"));
     QCOMPARE(answerer.seen[0].icon, QMessageBox::NoIcon);
     QCOMPARE(answerer.seen[0].buttons, QStringList({"OK"}));

@@ -100,6 +100,22 @@ TEST_F(ConsoleRun, CellsWithLineBreaksStayOnOneLine) {
 class Program : public ConsoleRun {
  protected:
 #ifdef _WIN32
+  // A window station of its own has no visible display, as a scheduled
+  // task's has not: a program built with the window runs there in the
+  // console too.
+  static wchar_t* HiddenDesktop() {
+    static std::wstring desktop = [] {
+      const HWINSTA own = ::GetProcessWindowStation();
+      const HWINSTA hidden = ::CreateWindowStationW(L"TrasvexTests", 0, WINSTA_ALL_ACCESS, nullptr);
+      if (hidden && ::SetProcessWindowStation(hidden)) {
+        ::CreateDesktopW(L"Default", nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+        ::SetProcessWindowStation(own);
+      }
+      return std::wstring(L"TrasvexTests\\Default");
+    }();
+    return desktop.data();
+  }
+
   // Its CR LF line ends are read as LF. The program is found from the test's
   // own folder, since the build's paths may mean nothing here (Wine).
   int Start(const std::string& arguments, std::string* output = nullptr) {
@@ -114,6 +130,7 @@ class Program : public ConsoleRun {
     ::SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
+    startup.lpDesktop = HiddenDesktop();
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdOutput = startup.hStdError = write;
     PROCESS_INFORMATION process{};
