@@ -18,4 +18,8 @@ bool DisplayAvailable();
 // was started without them; to be called before anything is written.
 void ConnectStandardStreams();
 
+// Makes a signal that ends the program (SIGTERM, SIGINT, SIGHUP) remove the
+// temporary file of the copy in progress first, where the platform has them.
+void CleanUpOnTermination();
+
 }  // namespace trasvex

@@ -53,4 +53,7 @@ void ConnectStandardStreams() {
     std::freopen("CONOUT$", "w", stderr);
 }
 
+// A console's Ctrl+C is not intercepted on Windows.
+void CleanUpOnTermination() {}
+
 }  // namespace trasvex

@@ -17,6 +17,7 @@ constexpr bool kWindowBuilt = false;  // an unattended run is all it can do
 #endif
 
 int main(int argc, char** argv) {
+  trasvex::CleanUpOnTermination();
   const trasvex::CommandLine commandLine =
       trasvex::CommandLine::Parse(trasvex::ProgramArguments(argc, argv));
   if (commandLine.autoEjecutar && (!kWindowBuilt || !trasvex::DisplayAvailable())) {

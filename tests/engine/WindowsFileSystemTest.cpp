@@ -120,7 +120,7 @@ TEST_F(WindowsFiles, ATreeHundredsOfLevelsDeepIsCopied) {
   tree_.Add("src/");
   std::string directory = P("src");
   for (int level = 0; level < kLevels; ++level)
-    ASSERT_TRUE(fs_->CreateDirectory(directory += "\\d")) << level;
+    ASSERT_TRUE(fs_->CreateDirectory(directory += "\\d", "")) << level;
   tree_.Write("src" + deep + "/hoja.txt", "hoja");
   Run({"@/dst = @/src"});
   EXPECT_TRUE(host_.messages.empty());
