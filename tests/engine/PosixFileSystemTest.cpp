@@ -8,9 +8,13 @@
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
+
 #include "EngineFixture.h"
+#include "FaultyFileSystem.h"
 #include "fs/PosixFileSystem.h"
 
 namespace trasvex::test {
@@ -109,6 +113,98 @@ TEST_F(PosixFiles, TheCopyCarriesModeAndStampAndLeavesNoTemporaryFile) {
   EXPECT_EQ(tree_.Mode("dst/lectura.txt"), 0444u);
   EXPECT_EQ(tree_.Stamp("dst/script.sh"), TempTree::LocalTime("2020-01-02 03:04:05"));
   EXPECT_EQ(tree_.List("dst"), (Names{"lectura.txt", "script.sh"}));
+}
+
+TEST_F(PosixFiles, CreatedDirectoriesTakeTheSourcesPermissions) {
+  tree_.Add("src/privado/a.txt 2020-01-01 00:00:00");
+  tree_.Add("src/comun/b.txt 2020-01-01 00:00:00");
+  tree_.Add("dst/comun/");
+  ::chmod(P("src/privado").c_str(), 0750);
+  ::chmod(P("src/comun").c_str(), 0700);
+  ::chmod(P("dst/comun").c_str(), 0755);
+  const mode_t umask = ::umask(027);
+  Run({"@/dst = @/src", "@/dst2 = @/src/privado"});
+  ::umask(umask);
+  EXPECT_EQ(tree_.Mode("dst/privado"), 0750u);
+  EXPECT_EQ(tree_.Mode("dst2"), 0750u);
+  EXPECT_EQ(tree_.Mode("dst/comun"), 0755u);  // an existing one is left as it is
+  EXPECT_EQ(tree_.Read("dst/privado/a.txt"), "src/privado/a.txt");
+}
+
+// Links put below a destination, before the run and while it is in a
+// directory, lead nothing outside; the destination the user named may be a
+// link.
+TEST_F(PosixFiles, NoLinkBelowADestinationIsFollowed) {
+  tree_.Add("src/a.txt 2020-01-01 00:00:00");
+  tree_.Add("src/sub/b.txt 2020-01-01 00:00:00");
+  tree_.Add("src/otra/c.txt 2020-01-01 00:00:00");
+  tree_.Add("dst/");
+  tree_.Add("fuera/");
+  tree_.Add("real/");
+  ASSERT_EQ(::symlink(P("fuera").c_str(), P("dst/sub").c_str()), 0);
+  ASSERT_EQ(::symlink(P("real").c_str(), P("enlace").c_str()), 0);
+  FaultyFileSystem faulty(*fs_);
+  faulty.beforeCall = [this](FaultyFileSystem::Operation operation, const std::string& path) {
+    if (operation == FaultyFileSystem::Operation::kOpenSource && path == P("src/otra/c.txt") &&
+        !tree_.Exists("dst/vieja")) {
+      ASSERT_EQ(::rename(P("dst/otra").c_str(), P("dst/vieja").c_str()), 0);
+      ASSERT_EQ(::symlink(P("fuera").c_str(), P("dst/otra").c_str()), 0);
+    }
+  };
+  Distribuidor engine(host_, faulty);
+  host_.lines = {Expand("@/dst = @/src"), Expand("@/enlace = @/src")};
+  engine.CopyBtnClick();
+  EXPECT_TRUE(tree_.List("fuera").empty());
+  std::sort(host_.messages.begin(), host_.messages.end());
+  EXPECT_EQ(host_.messages,
+            (Names{"ERROR: No se ha podido crear el directorio " + P("dst/sub") + ".",
+                   "ERROR: No se pudo copiar el archivo " + P("src/otra") + "/c.txt"}));
+  EXPECT_EQ(engine.Counters().fallidos, 2);
+  EXPECT_EQ(tree_.List("real"), (Names{"a.txt", "otra", "sub"}));
+  EXPECT_EQ(tree_.Read("real/sub/b.txt"), "src/sub/b.txt");
+}
+
+// A temporary file whose process has ended is removed from the destination
+// directories a run visits; one of a process still alive stays.
+TEST_F(PosixFiles, ARunRemovesTheTemporariesOfEndedProcesses) {
+  tree_.Add("src/sub/a.txt 2020-01-01 00:00:00");
+  tree_.Add("dst/sub/");
+  const pid_t ended = ::fork();
+  if (ended == 0)
+    ::_exit(0);
+  ::waitpid(ended, nullptr, 0);
+  const std::string stale = ".trasvex-" + std::to_string(ended) + "-1.tmp";
+  const std::string live = ".trasvex-" + std::to_string(::getppid()) + "-1.tmp";
+  for (const std::string& name : {stale, live, std::string(".trasvex-x-1.tmp")}) {
+    tree_.Write("dst/" + name, "");
+    tree_.Write("dst/sub/" + name, "");
+  }
+  Run({"@/dst = @/src"});
+  EXPECT_EQ(tree_.List("dst"), (Names{live, ".trasvex-x-1.tmp", "sub"}));
+  EXPECT_EQ(tree_.List("dst/sub"), (Names{live, ".trasvex-x-1.tmp", "a.txt"}));
+}
+
+// Two files written two seconds apart as the clock goes back an hour: the
+// destination is newer although its local time reads earlier.
+TEST_F(PosixFiles, StampsOrderInTimeAcrossTheAutumnClockChange) {
+  tree_.Add("src/a.txt 2020-01-01 00:00:00");
+  tree_.Add("dst/a.txt 2020-01-01 00:00:00");
+  const struct timespec summer[2] = {{1698541199, 0}, {1698541199, 0}};  // 02:59:59 CEST
+  const struct timespec winter[2] = {{1698541201, 0}, {1698541201, 0}};  // 02:00:01 CET
+  ASSERT_EQ(::utimensat(AT_FDCWD, P("src/a.txt").c_str(), summer, 0), 0);
+  ASSERT_EQ(::utimensat(AT_FDCWD, P("dst/a.txt").c_str(), winter, 0), 0);
+  ::setenv("TZ", "Europe/Madrid", 1);
+  ::tzset();
+  host_.options.recientes = true;
+  Run({"@/dst = @/src"});
+  host_.options.recientes = false;
+  List({"@/dst = @/src"});
+  ::setenv("TZ", "UTC0", 1);
+  ::tzset();
+  EXPECT_EQ(tree_.Read("dst/a.txt"), "dst/a.txt");
+  ASSERT_EQ(host_.rows.size(), 1u);
+  EXPECT_EQ(host_.rows.at(1)[0], "2023/10/29 02:59:58");
+  EXPECT_EQ(host_.rows.at(1)[5], "  -");
 }
 
 TEST_F(PosixFiles, AReadOnlyTargetIsNeverReplacedEvenByRoot) {
