@@ -81,11 +81,11 @@ bool DirectoryChain::Push(std::string_view path, std::string_view name, bool fol
   }
   const int base = links_.empty() ? AT_FDCWD : links_.back().fd;
   const std::string text(name);
-  const int noFollow = followLink ? 0 : O_NOFOLLOW;
+  const int flags = O_DIRECTORY | O_CLOEXEC | (followLink ? 0 : O_NOFOLLOW);
   // A directory that may be searched but not read still leads further down.
-  int fd = ::openat(base, text.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK | noFollow);
+  int fd = ::openat(base, text.c_str(), O_RDONLY | O_NONBLOCK | flags);
   if (fd == -1 && errno == EACCES)
-    fd = ::openat(base, text.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC | noFollow);
+    fd = ::openat(base, text.c_str(), O_PATH | flags);
   if (fd == -1)
     return false;
   links_.push_back({std::string(path), fd, nullptr});

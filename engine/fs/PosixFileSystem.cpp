@@ -4,9 +4,9 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <csignal>
 #include <cerrno>
 #include <climits>
+#include <csignal>
 #include <ctime>
 
 #include "TemporaryCleanup.h"
@@ -112,6 +112,7 @@ void PosixFileSystem::ForgetLookUps() {
 
 void PosixFileSystem::ReleaseHandles() {
   ForgetLookUps();
+  targets_.SetRoot("");
   targets_.Clear();
   sources_.Clear();
 }
