@@ -158,9 +158,7 @@ void Distribuidor::Fail(const std::string& message) {
 
 void Distribuidor::ProceseCopiado(const std::string& source, const std::string& destination) {
   const std::string sourceDirectory = ParentPath(source, fs_.Style());
-  if (fs_.IsDirectory(destination)) {
-    fs_.RemoveStaleTemporaries(destination);
-  } else if (!fs_.CreateDirectory(destination, sourceDirectory)) {
+  if (!fs_.IsDirectory(destination) && !fs_.CreateDirectory(destination, sourceDirectory)) {
     Fail("ERROR: No se ha podido crear el directorio " + destination + ".");
     return;
   }

@@ -53,9 +53,6 @@ class FileSystem {
   // a link is not a directory to the directory test, and nothing is ever
   // created or written through it.
   virtual void SetDestinationRoot(const std::string& root) = 0;
-  // Removes, in the directory |path|, the temporary files that a copy of
-  // this program left there when its process ended without cleaning up.
-  virtual void RemoveStaleTemporaries(const std::string& /*path*/) {}
   // Replaces |entries| with the entries that match |pattern| (a directory
   // part followed by a name or a mask). An entry is left out when it has
   // any of the attributes hidden, system, volume label or directory that

@@ -112,6 +112,7 @@ void PosixFileSystem::ForgetLookUps() {
 
 void PosixFileSystem::ReleaseHandles() {
   ForgetLookUps();
+  swept_.clear();
   targets_.SetRoot("");
   targets_.Clear();
   sources_.Clear();
@@ -198,11 +199,12 @@ void PosixFileSystem::SetDestinationRoot(const std::string& root) {
   targets_.SetRoot(root);
 }
 
-void PosixFileSystem::RemoveStaleTemporaries(const std::string& path) {
-  DIR* dir = targets_.Entries(path);
-  if (!dir)
+void PosixFileSystem::SweepOnce(const std::string& directory, const std::string& target) {
+  if (directory == swept_ || !NameInCreated(target).empty())
     return;
-  while (const dirent* entry = ::readdir(dir))
+  swept_ = directory;
+  DIR* dir = targets_.Entries(directory);
+  while (const dirent* entry = dir ? ::readdir(dir) : nullptr)
     if (StaleTemporary(entry->d_name))
       ::unlinkat(::dirfd(dir), entry->d_name, 0);
 }
@@ -305,6 +307,7 @@ FileSystem::Handle PosixFileSystem::CreateTemporary(const std::string& target,
   if (dirFd == -1)
     return kNoHandle;
   const std::string directory = target.substr(0, target.size() - name.size());
+  SweepOnce(directory, target);
   const mode_t mode = source_.st_mode & 0777;
   for (int attempt = 0; attempt < kTemporaryAttempts; ++attempt) {
     // A hidden name, so that a scan running meanwhile passes it over.

@@ -13,9 +13,9 @@
 //   look-ups are exact, as the file system itself is.
 // - below a mapping's destination no symbolic link to a directory is
 //   followed, so a link put there never leads a copy outside the tree;
-// - temporary files are named ".trasvex-PID-N.tmp"; a run removes those of
-//   processes that no longer exist from the destination directories it
-//   visits.
+// - temporary files are named ".trasvex-PID-N.tmp"; before the first copy
+//   into a directory that it did not create, a run removes from it those of
+//   processes that no longer exist.
 // Look-ups of names go through open directory handles (DirectoryChain), so
 // the kernel does not resolve the whole path again for every file, and
 // paths longer than the system takes in one call still work, up to
@@ -53,7 +53,6 @@ class PosixFileSystem final : public FileSystem {
   DosDateTime FileAge(const std::string& path, std::int64_t& instant) override;
   bool CreateDirectory(const std::string& path, const std::string& model) override;
   void SetDestinationRoot(const std::string& root) override;
-  void RemoveStaleTemporaries(const std::string& path) override;
   bool Scan(const std::string& pattern, unsigned attributeSet,
             std::vector<SearchEntry>& entries) override;
   bool ReadWholeFile(const std::string& path, std::string& bytes) override;
@@ -100,6 +99,9 @@ class PosixFileSystem final : public FileSystem {
   };
   // The name of |path| when it lies right inside the directory created last.
   std::string_view NameInCreated(std::string_view path) const;
+  // Removes the temporary files of ended processes from |directory| (the
+  // directory part of |target|), unless it was swept or created last.
+  void SweepOnce(const std::string& directory, const std::string& target);
 
   DirectoryChain targets_;  // destination look-ups, directories and the copy's target
   DirectoryChain sources_;  // scans and the copy's source
@@ -108,6 +110,7 @@ class PosixFileSystem final : public FileSystem {
   struct stat source_ {};  // the source of the copy in progress
   mode_t umask_;
   const std::string temporaryPrefix_;  // with the process id
+  std::string swept_;  // the directory swept of stale temporary files last
   unsigned temporaryCounter_ = 0;
   bool targetAbsent_ = false;  // the copy's target did not exist when checked
 };

@@ -165,8 +165,9 @@ TEST_F(PosixFiles, NoLinkBelowADestinationIsFollowed) {
 }
 
 // A temporary file whose process has ended is removed from the destination
-// directories a run visits; one of a process still alive stays.
+// directories a run copies to; one of a process still alive stays.
 TEST_F(PosixFiles, ARunRemovesTheTemporariesOfEndedProcesses) {
+  tree_.Add("src/b.txt 2020-01-01 00:00:00");
   tree_.Add("src/sub/a.txt 2020-01-01 00:00:00");
   tree_.Add("dst/sub/");
   const pid_t ended = ::fork();
@@ -180,7 +181,7 @@ TEST_F(PosixFiles, ARunRemovesTheTemporariesOfEndedProcesses) {
     tree_.Write("dst/sub/" + name, "");
   }
   Run({"@/dst = @/src"});
-  EXPECT_EQ(tree_.List("dst"), (Names{live, ".trasvex-x-1.tmp", "sub"}));
+  EXPECT_EQ(tree_.List("dst"), (Names{live, ".trasvex-x-1.tmp", "b.txt", "sub"}));
   EXPECT_EQ(tree_.List("dst/sub"), (Names{live, ".trasvex-x-1.tmp", "a.txt"}));
 }
 

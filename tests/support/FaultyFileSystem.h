@@ -61,9 +61,6 @@ class FaultyFileSystem final : public FileSystem {
     return inner_.FileAge(path, instant);
   }
   void SetDestinationRoot(const std::string& root) override { inner_.SetDestinationRoot(root); }
-  void RemoveStaleTemporaries(const std::string& path) override {
-    inner_.RemoveStaleTemporaries(path);
-  }
   bool ReadWholeFile(const std::string& path, std::string& bytes) override {
     return inner_.ReadWholeFile(path, bytes);
   }
