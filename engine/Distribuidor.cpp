@@ -79,6 +79,7 @@ void Distribuidor::CopyBtnClick() {
         host_.ProcessEvents();
         fs_.SetDestinationRoot(destination);
         ProceseCopiado(source, destination);
+        fs_.SetDestinationRoot("");  // the next line's paths are the user's
       } else {
         Extensiones(line);
       }

@@ -51,7 +51,7 @@ class FileSystem {
   // The top of the destination tree that a walk works in, as the user named
   // it (it may be a link). Below it no link to a directory is followed: such
   // a link is not a directory to the directory test, and nothing is ever
-  // created or written through it.
+  // created or written through it. An empty root lifts the rule.
   virtual void SetDestinationRoot(const std::string& root) = 0;
   // Replaces |entries| with the entries that match |pattern| (a directory
   // part followed by a name or a mask). An entry is left out when it has

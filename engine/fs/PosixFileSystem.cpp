@@ -313,16 +313,19 @@ FileSystem::Handle PosixFileSystem::CreateTemporary(const std::string& target,
     // A hidden name, so that a scan running meanwhile passes it over.
     const std::string temporary =
         temporaryPrefix_ + std::to_string(++temporaryCounter_) + ".tmp";
+    // Marked before it exists, so that a signal finds it marked the moment
+    // it does.
+    TemporaryCleanup::Mark(dirFd, temporary.c_str());
     const int fd = ::openat(dirFd, temporary.c_str(),
                             O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, mode);
     if (fd >= 0) {
-      TemporaryCleanup::Mark(dirFd, temporary.c_str());
       temporaryPath = directory + temporary;
       return fd;
     }
     if (errno != EEXIST)
-      return kNoHandle;
+      break;
   }
+  TemporaryCleanup::Unmark();
   return kNoHandle;
 }
 
