@@ -200,9 +200,10 @@ bool WindowsFileSystem::Scan(const std::string& pattern, unsigned attributeSet,
   if (pattern.empty())
     return true;
   if (!FindFirst(pattern, data, &find)) {
-    const DWORD error = ::GetLastError();  // nothing matches, or no such directory
+    // Nothing matches, no such directory, or a mask no name can match.
+    const DWORD error = ::GetLastError();
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
-           error == ERROR_NO_MORE_FILES;
+           error == ERROR_NO_MORE_FILES || error == ERROR_INVALID_NAME;
   }
   do {
     if (IsLink(data))

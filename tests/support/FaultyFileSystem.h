@@ -1,8 +1,9 @@
 // A FileSystem that forwards every call to another one and makes the n-th
 // call of a chosen operation fail the way the system would, for tests:
 //
-//   Scan              half the entries, then false (a directory that cannot
-//                     be read to its end)
+//   Scan              the first half of the entries by name, "." and ".."
+//                     left out, then false (a directory that cannot be read
+//                     to its end)
 //   CreateDirectory   false (no permission)
 //   OpenSource        no handle (permission denied)
 //   CreateTemporary   no handle (no space for a new file)
@@ -74,6 +75,9 @@ class FaultyFileSystem final : public FileSystem {
     if (!Fails(Operation::kScan, pattern))
       return inner_.Scan(pattern, attributeSet, entries);
     inner_.Scan(pattern, attributeSet, entries);
+    std::erase_if(entries, [](const SearchEntry& entry) { return entry.IsDotOrDotDot(); });
+    std::sort(entries.begin(), entries.end(),
+              [](const SearchEntry& a, const SearchEntry& b) { return a.name < b.name; });
     entries.resize(entries.size() / 2);
     return false;
   }
