@@ -46,8 +46,12 @@ bool StaleTemporary(std::string_view name) {
   if (!name.starts_with(kPrefix) || !name.ends_with(kSuffix))
     return false;
   name.remove_prefix(kPrefix.size());
+  name.remove_suffix(kSuffix.size());
   const std::size_t dash = name.find('-');
-  if (dash == 0 || dash > 9 || name.find_first_not_of("0123456789") != dash)
+  constexpr std::string_view kDigits = "0123456789";
+  if (dash == 0 || dash > 9 || name.find_first_not_of(kDigits) != dash ||
+      name.size() == dash + 1 ||
+      name.find_first_not_of(kDigits, dash + 1) != std::string_view::npos)
     return false;
   const pid_t pid = pid_t(std::stol(std::string(name.substr(0, dash))));
   return pid != ::getpid() && ::kill(pid, 0) == -1 && errno == ESRCH;
