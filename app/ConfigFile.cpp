@@ -1,10 +1,21 @@
 #include "ConfigFile.h"
 
+#include <QFileInfo>
 #include <QSaveFile>
 
 #include "ConfigLines.h"
 
 namespace trasvex {
+
+namespace {
+
+// The file's own mode bits: the bits Qt adds for the current user would give
+// root the owner's write permission on every file.
+constexpr QFile::Permissions kModeBits =
+    QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::WriteGroup |
+    QFile::ExeGroup | QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
+
+}  // namespace
 
 bool ConfigFile::Read(const QString& name, QString& text) {
   std::string bytes;
@@ -16,20 +27,25 @@ bool ConfigFile::Read(const QString& name, QString& text) {
     joined += (i ? "\n" : "") + config.lines[i];
   if (config.endsWithBreak)
     joined += '\n';
-  text = QString::fromStdString(ConfigTextToUtf8(joined, &latin1_));
+  text = QString::fromStdString(joined);
+  encoding_ = config.encoding;
   return true;
 }
 
-ConfigFile::WriteResult ConfigFile::Write(const QString& name, const QString& text) const {
-  // Text typed in that Latin-1 cannot hold goes out as UTF-8 rather than lost.
-  const bool latin1 = latin1_ && QString::fromLatin1(text.toLatin1()) == text;
-  std::vector<std::string> lines;
-  for (const QString& line : text.split('\n'))
-    lines.push_back(latin1 ? line.toLatin1().toStdString() : line.toStdString());
-  const std::string bytes = WriteConfigLines(lines);
+ConfigFile::WriteResult ConfigFile::Write(const QString& name, const QStringList& lines) const {
+  std::vector<std::string> encoded;
+  for (const QString& line : lines)
+    encoded.push_back(line.toStdString());
+  const std::string bytes = WriteConfigLines(encoded, encoding_);
+  const QFileInfo old(name);
+  const QFile::Permissions mode = old.permissions() & kModeBits;
+  if (old.isFile() && !(mode & QFile::WriteOwner))
+    return WriteResult::kCannotCreate;
   QSaveFile file(name);
   if (!file.open(QIODevice::WriteOnly))
     return WriteResult::kCannotCreate;
+  if (old.isFile())
+    file.setPermissions(mode);
   if (file.write(bytes.data(), qint64(bytes.size())) != qint64(bytes.size()) || !file.commit())
     return WriteResult::kWriteError;
   return WriteResult::kWritten;

@@ -1,11 +1,13 @@
 // Reading and writing a configuration file: the parameter list as plain text,
-// lines joined with CR LF. Text that is valid UTF-8 (the locale's encoding)
-// is read as such; any other file is read byte for byte as Latin-1, and a
-// file is written back in the encoding it was read in.
+// lines joined with CR LF. A file is written back in the encoding it was
+// read in (UTF-8, with or without a byte order mark, UTF-16, or the system's
+// code page); before any file is read, or after a new list, in UTF-8.
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
+#include "ConfigLines.h"
 #include "fs/FileSystem.h"
 
 namespace trasvex {
@@ -20,13 +22,17 @@ class ConfigFile {
   // final "\n" when the file ends with a line break. False when the file
   // cannot be read; |text| is then unchanged.
   bool Read(const QString& name, QString& text);
-  // Writes |text| to |name| through a temporary file beside it, which
-  // replaces the file only once everything is written.
-  WriteResult Write(const QString& name, const QString& text) const;
+  // Writes |lines| to |name| through a temporary file beside it, which
+  // replaces the file only once everything is written and takes over its
+  // permission bits. A file without its owner's write permission is not
+  // replaced, whoever runs the program.
+  WriteResult Write(const QString& name, const QStringList& lines) const;
+  // A new list is written in UTF-8, whatever the last file read was in.
+  void StartNew() { encoding_ = ConfigEncoding::kUtf8; }
 
  private:
   FileSystem& fs_;
-  bool latin1_ = false;  // the last file read was not valid UTF-8
+  ConfigEncoding encoding_ = ConfigEncoding::kUtf8;  // of the last file read
 };
 
 }  // namespace trasvex

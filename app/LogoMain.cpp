@@ -1,9 +1,11 @@
 #include "LogoMain.h"
 
+#include <QAbstractEventDispatcher>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QCursor>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFileSystemModel>
@@ -15,16 +17,18 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QStatusBar>
-#include <QStatusTipEvent>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTextBlock>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <cstdio>
+#include <cstdlib>
 
 #include "About.h"
 #include "CommandLine.h"
+#include "ConsoleHost.h"
 #include "GeneralError.h"
 #include "HintStyle.h"
 #include "LogoStrs.h"
@@ -76,6 +80,8 @@ TLogoAppForm::TLogoAppForm(std::unique_ptr<FileSystem> fileSystem, QWidget* pare
   resize(575, 410);
   move(246, 280);
   SpeedPanel->setFocus();
+  connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::awake, this,
+          &TLogoAppForm::MouseIdle);
 }
 
 TLogoAppForm::~TLogoAppForm() = default;
@@ -216,21 +222,29 @@ void TLogoAppForm::CreateStatusBar() {
   auto* row = new QHBoxLayout(panels);
   row->setContentsMargins(0, 0, 0, 0);
   row->setSpacing(2);
-  const char* names[] = {"Línea en curso", "Archivo y resumen"};
+  const char* descriptions[] = {"Línea en curso", "Archivo y resumen"};
   for (int panel = 0; panel < 2; ++panel) {
     auto* label = new QLabel;
     label->setObjectName(QString("StatusPanel%1").arg(panel));
-    label->setAccessibleName(names[panel]);
+    label->setAccessibleDescription(descriptions[panel]);
     label->setFrameStyle(QFrame::Panel | QFrame::Raised);
     label->setTextFormat(Qt::PlainText);
     label->setContentsMargins(2, 0, 2, 0);
     label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     row->addWidget(label, panel);
     statusPanels_[panel] = label;
+    SetPanelText(panel, {});
   }
   statusPanels_[0]->setFixedWidth(240);
   statusPanels_[0]->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
   bar->addWidget(panels, 1);
+}
+
+void TLogoAppForm::SetPanelText(int panel, const QString& text) {
+  QLabel* label = statusPanels_[panel];
+  label->setText(text);
+  // Screen readers read the panel's text; an empty panel goes by what it is.
+  label->setAccessibleName(text.isEmpty() ? label->accessibleDescription() : text);
 }
 
 void TLogoAppForm::CreateMenu() {
@@ -257,8 +271,14 @@ void TLogoAppForm::CreateMenu() {
   archivo->actions().back()->setShortcut(QKeySequence(Qt::ALT | Qt::Key_X));
   QMenu* ayuda = bar->addMenu("A&yuda");
   connect(ayuda->addAction("&Acerca de..."), &QAction::triggered, this, &TLogoAppForm::About);
-  for (QMenu* menu : {archivo, ayuda})
+  // A menu's title, highlighted as the menu opens, has no hint; neither has
+  // a closed menu. The bar's highlight of a title under the pointer, with no
+  // menu open, is left to the idle step.
+  for (QMenu* menu : {archivo, ayuda}) {
+    connect(menu, &QMenu::hovered, this, [this](QAction* item) { ShowHint(item->statusTip()); });
+    connect(menu, &QMenu::aboutToShow, this, [this] { ShowHint({}); });
     connect(menu, &QMenu::aboutToHide, this, [this] { ShowHint({}); });
+  }
 }
 
 void TLogoAppForm::ApplyGridGeometry() {
@@ -275,10 +295,11 @@ void TLogoAppForm::ApplyGridGeometry() {
 }
 
 bool TLogoAppForm::event(QEvent* event) {
-  if (event->type() == QEvent::StatusTip) {
-    ShowHint(static_cast<QStatusTipEvent*>(event)->tip());
+  // Hints come from MouseIdle and the menus' signals; the status tips that
+  // controls send as the pointer enters them would also arrive during a run,
+  // and the main window would write them over the status panels.
+  if (event->type() == QEvent::StatusTip)
     return true;
-  }
   return QMainWindow::event(event);
 }
 
@@ -298,15 +319,27 @@ bool TLogoAppForm::eventFilter(QObject* watched, QEvent* event) {
   return QMainWindow::eventFilter(watched, event);
 }
 
+void TLogoAppForm::MouseIdle() {
+  // An open menu keeps the hint of its highlighted item; a run's own event
+  // pumps are no idle time, the modal boxes that wait during it are.
+  if (QApplication::activePopupWidget() ||
+      (distribuidor_.Running() && !QApplication::activeModalWidget()))
+    return;
+  const QWidget* control = QApplication::widgetAt(QCursor::pos());
+  while (control && control->statusTip().isEmpty())
+    control = control->parentWidget();
+  ShowHint(control ? control->statusTip() : QString());
+}
+
 void TLogoAppForm::ShowHint(const QString& hint) {
   if (hint == hint_)
     return;
   hint_ = hint;
-  statusPanels_[0]->setText(hint);
+  SetPanelText(0, hint);
 }
 
 void TLogoAppForm::FormCreate(const std::vector<std::string>& arguments) {
-  // Hints reach ShowHint through event() from the moment the window exists.
+  // Hints reach ShowHint from the moment the window exists.
   if (!Inicio(arguments))
     return;
   SetCaption();
@@ -372,7 +405,7 @@ QString TLogoAppForm::ChooseFile(bool save, QString& last) {
 }
 
 bool TLogoAppForm::SaveTo(const QString& name) {
-  switch (config_.Write(name, Mparams->toPlainText())) {
+  switch (config_.Write(name, EditorLines())) {
     case ConfigFile::WriteResult::kWritten:
       return true;
     case ConfigFile::WriteResult::kCannotCreate:
@@ -385,8 +418,16 @@ bool TLogoAppForm::SaveTo(const QString& name) {
   return false;
 }
 
+QStringList TLogoAppForm::EditorLines() const {
+  QStringList lines;
+  for (QTextBlock block = Mparams->document()->begin(); block.isValid(); block = block.next())
+    lines << block.text();
+  return lines;
+}
+
 void TLogoAppForm::FileNew() {
   nombreConfig_ = LoadLogoStr(SUntitled);
+  config_.StartNew();
   Mparams->clear();
   SetCaption();
 }
@@ -463,7 +504,7 @@ void TLogoAppForm::SGresultsDblClick() {
 }
 
 void TLogoAppForm::SetStatus(int panel, const std::string& text) {
-  statusPanels_[panel == 0 ? 0 : 1]->setText(QString::fromStdString(text));
+  SetPanelText(panel == 0 ? 0 : 1, QString::fromStdString(text));
 }
 
 void TLogoAppForm::ShowMessage(const std::string& text) {
@@ -525,14 +566,39 @@ void TLogoAppForm::SetLine(int index, const std::string& text) {
   cursor.insertText(QString::fromStdString(text));
 }
 
-int RunWindow(int argc, char** argv) {
-  QApplication application(argc, argv);
+namespace {
+
+QtMessageHandler startUpHandler = nullptr;
+
+// A platform that cannot start (no display to connect to, a plugin that
+// cannot load) is fatal while the application is created: the program then
+// ends with one line instead of an abort.
+void NoDisplayHandler(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+  if (type != QtFatalMsg) {
+    startUpHandler(type, context, message);
+    return;
+  }
+  std::fprintf(stderr, "%s\n", CommandLine::kNoDisplayText);
+  std::fflush(stderr);
+  std::_Exit(ConsoleHost::kNotRun);
+}
+
+}  // namespace
+
+int RunWindow(char* program, const std::vector<std::string>& arguments) {
+  // The toolkit sees no argument: its options ("-style", "-reverse") would
+  // otherwise be taken out of the user's.
+  int toolkitArgc = 1;
+  char* toolkitArgv[] = {program, nullptr};
+  startUpHandler = qInstallMessageHandler(NoDisplayHandler);
+  QApplication application(toolkitArgc, toolkitArgv);
+  qInstallMessageHandler(startUpHandler);
   QApplication::setApplicationName(
       TLogoAppForm::ApplicationTitle(QCoreApplication::applicationFilePath()));
   QApplication::setWindowIcon(QIcon(":/images/trasvex.png"));
   QApplication::setStyle(new HintStyle);
   TLogoAppForm form;
-  form.FormCreate(std::vector<std::string>(argv + 1, argv + argc));
+  form.FormCreate(arguments);
   TAboutBox aboutBox;
   form.SetAboutBox(&aboutBox);
   form.show();

@@ -6,6 +6,8 @@
 #include <QElapsedTimer>
 #include <QMainWindow>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "ConfigFile.h"
 #include "Distribuidor.h"
@@ -26,8 +28,9 @@ class ResultsGridModel;
 class TAboutBox;
 
 // Creates the application, the main window and the About box, shows the
-// window and runs the event loop; returns the loop's exit code.
-int RunWindow(int argc, char** argv);
+// window and runs the event loop; returns the loop's exit code. |program| is
+// the program's name as started, |arguments| the command line after it.
+int RunWindow(char* program, const std::vector<std::string>& arguments);
 
 class TLogoAppForm : public QMainWindow, public RunHost {
   Q_OBJECT
@@ -79,6 +82,11 @@ class TLogoAppForm : public QMainWindow, public RunHost {
   void CopyBtnClick();
   void CambiarBtnClick();
   void SGresultsDblClick();
+  // The idle step of the hints: whenever the event loop wakes outside a
+  // run's own event pumps, the current hint becomes the hint of the control
+  // under the pointer or of its nearest container that has one (only the
+  // tool-bar buttons have hints), or the empty text.
+  void MouseIdle();
   // Writes the application's current hint into status panel 0; does
   // nothing when the hint has not changed.
   void ShowHint(const QString& hint);
@@ -95,11 +103,16 @@ class TLogoAppForm : public QMainWindow, public RunHost {
   QString ChooseFile(bool save, QString& last);
   // Writes the editor's text to |name|; false after an error box.
   bool SaveTo(const QString& name);
+  // The editor's lines as its document holds them: unlike its plain text,
+  // they keep no-break spaces and line separators.
+  QStringList EditorLines() const;
 
   void CreateSpeedPanel();
   void CreatePages();
   void AddPage(const char* name, const QString& title, QWidget* content);
   void CreateStatusBar();
+  // Shows |text| in status panel |panel| and gives it to screen readers.
+  void SetPanelText(int panel, const QString& text);
   void CreateMenu();
   QToolButton* AddButton(const char* name, const char* hint, const char* image, int x);
   void ApplyGridGeometry();

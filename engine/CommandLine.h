@@ -12,6 +12,9 @@ class CommandLine {
  public:
   // The name used when the command line gives none.
   static constexpr const char* kDefaultConfig = "remotos.rtf";
+  // What the program writes when it has no display for the window.
+  static constexpr const char* kNoDisplayText =
+      "trasvex: the window needs a display; \"trasvex CONFIG AUTO\" runs without one";
 
   // Reads the arguments after the program name. With 1 to 5 of them the
   // first names the configuration and the others are switches; with none or

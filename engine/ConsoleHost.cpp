@@ -18,7 +18,7 @@ int ConsoleHost::RunUnattended(const CommandLine& commandLine, FileSystem& fileS
     err << GeneralErrorText("Cannot open file " + commandLine.nombreConfig) << '\n';
     return kNotRun;
   }
-  ConsoleHost host(ReadConfigLines(ConfigTextToUtf8(bytes)).lines, commandLine.options, out, err);
+  ConsoleHost host(ReadConfigLines(bytes).lines, commandLine.options, out, err);
   Distribuidor engine(host, fileSystem);
   engine.CopyBtnClick();
   out.flush();

@@ -1,9 +1,13 @@
 #include "PathText.h"
 
+#ifdef _WIN32
+#include "fs/WindowsApi.h"
+#endif
+
 namespace trasvex {
 
-const PathStyle PathStyle::Posix{'/', false};
-const PathStyle PathStyle::Windows{'\\', true};
+const PathStyle PathStyle::Posix{'/', '/', false};
+const PathStyle PathStyle::Windows{'\\', '/', true};
 
 namespace {
 
@@ -56,18 +60,25 @@ bool MatchesWildcards(std::string_view mask, std::string_view name) {
 
 }  // namespace
 
-std::string CutText(std::string_view text, std::size_t limit) {
+std::size_t SystemTextLength(std::string_view text) {
+#ifdef _WIN32
+  return CodePageLength(text);
+#else
+  return text.size();
+#endif
+}
+
+std::string CutText(std::string_view text, std::size_t limit, TextLength length) {
   if (text.size() <= limit)
-    return std::string(text);
-  std::size_t cut = limit;
-  // Step back over at most three continuation bytes to the lead byte of the
-  // sequence that the limit would split.
-  std::size_t back = 0;
-  while (back < 3 && cut - back > 0 && IsContinuationByte(text[cut - back]))
-    ++back;
-  if (back > 0 && !IsContinuationByte(text[cut - back]) &&
-      CharacterLength(text.substr(cut - back)) > back)
-    cut -= back;
+    return std::string(text);  // no encoding takes more bytes than UTF-8
+  std::size_t cut = 0, counted = 0;
+  while (cut < text.size()) {
+    const std::size_t bytes = CharacterLength(text.substr(cut));
+    counted += bytes == 1 ? 1 : length(text.substr(cut, bytes));
+    if (counted > limit)
+      break;
+    cut += bytes;
+  }
   return std::string(text.substr(0, cut));
 }
 

@@ -2,7 +2,8 @@
 //
 // All text is UTF-8 bytes. Nothing here touches the file system, so the
 // Windows rules can be unit-tested on any platform by passing the Windows
-// path style.
+// path style; only the length of text in the system code page asks the
+// system.
 #pragma once
 
 #include <cstddef>
@@ -13,16 +14,17 @@ namespace trasvex {
 
 // How a platform writes paths.
 struct PathStyle {
-  char separator;       // '/' or '\\'
+  char separator;       // the one it writes: '/' or '\\'
+  char otherSeparator;  // one it also reads: '/' on Windows; else the same
   bool drivePrefixes;   // "C:" prefixes end a directory part
 
   static const PathStyle Posix;
   static const PathStyle Windows;
 
-  bool IsSeparator(char c) const { return c == separator; }
+  bool IsSeparator(char c) const { return c == separator || c == otherSeparator; }
   // True for the characters that end the directory part of a path.
   bool EndsDirectoryPart(char c) const {
-    return c == separator || (drivePrefixes && c == ':');
+    return IsSeparator(c) || (drivePrefixes && c == ':');
   }
 };
 
@@ -31,8 +33,19 @@ inline constexpr std::size_t kMaxText = 255;
 // The longest part of a parameter line that is read at all.
 inline constexpr std::size_t kMaxLine = 4096;
 
-// |text| cut to at most |limit| bytes, never splitting a UTF-8 sequence.
-std::string CutText(std::string_view text, std::size_t limit = kMaxText);
+// How many bytes some UTF-8 text takes in an encoding; never more than its
+// UTF-8 bytes.
+using TextLength = std::size_t (*)(std::string_view text);
+// The bytes UTF-8 text takes in the system's 8-bit code page, in which the
+// limits above are counted: on Windows its ANSI code page, where a character
+// that the page cannot hold counts its UTF-8 bytes; elsewhere its UTF-8
+// bytes.
+std::size_t SystemTextLength(std::string_view text);
+
+// |text| cut to at most |limit| bytes as |length| counts them, never
+// splitting a UTF-8 sequence.
+std::string CutText(std::string_view text, std::size_t limit = kMaxText,
+                    TextLength length = SystemTextLength);
 
 // |text| without the leading and trailing bytes with codes up to 32.
 std::string_view Trim(std::string_view text);

@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string parent = trasvex::ParentPath(path, *style);
     FUZZ_CHECK(path.starts_with(parent));
     const bool hasDirectoryPart =
-        path.find_first_of(style->drivePrefixes ? "\\:" : "/") != std::string_view::npos;
+        path.find_first_of(style->drivePrefixes ? "\\/:" : "/") != std::string_view::npos;
     FUZZ_CHECK(parent.empty() != hasDirectoryPart);
   }
   return 0;

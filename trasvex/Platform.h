@@ -15,7 +15,9 @@ std::vector<std::string> ProgramArguments(int argc, char** argv);
 bool DisplayAvailable();
 
 // Makes the standard streams reach the caller's console when the program
-// was started without them; to be called before anything is written.
+// was started without them, and makes std::cout and std::cerr write to a
+// console in a form it shows whole; to be called before anything is written,
+// and after std::ios::sync_with_stdio(false), which would undo the latter.
 void ConnectStandardStreams();
 
 // Makes a signal that ends the program (SIGTERM, SIGINT, SIGHUP) remove the

@@ -1,8 +1,12 @@
 #include "Platform.h"
 
+#include <io.h>
+
 #include <cstdio>
 #include <cstdlib>
+#include <iostream>
 
+#include "WideConsoleBuffer.h"
 #include "fs/WindowsApi.h"
 
 #include <shellapi.h>
@@ -20,6 +24,18 @@ bool WindowStationVisible() {
 }
 
 bool Usable(HANDLE handle) { return handle && handle != INVALID_HANDLE_VALUE; }
+
+// A stream that reaches a console window writes UTF-16 to it, which shows
+// every character; one that reaches a file or a pipe keeps writing UTF-8.
+void WriteWideToConsole(std::ostream& stream, std::FILE* file) {
+  const int descriptor = _fileno(file);  // negative when there is none
+  const HANDLE handle = descriptor >= 0 ? reinterpret_cast<HANDLE>(_get_osfhandle(descriptor))
+                                        : INVALID_HANDLE_VALUE;
+  // The buffer stays to the end: the streams are flushed after every static
+  // object is gone.
+  if (WideConsoleBuffer::IsConsole(handle))
+    stream.rdbuf(new WideConsoleBuffer(handle));
+}
 
 }  // namespace
 
@@ -45,12 +61,14 @@ bool DisplayAvailable() { return std::getenv("QT_QPA_PLATFORM") || WindowStation
 void ConnectStandardStreams() {
   const bool outMissing = !Usable(::GetStdHandle(STD_OUTPUT_HANDLE));
   const bool errMissing = !Usable(::GetStdHandle(STD_ERROR_HANDLE));
-  if (!(outMissing || errMissing) || !::AttachConsole(ATTACH_PARENT_PROCESS))
-    return;
-  if (outMissing)
-    std::freopen("CONOUT$", "w", stdout);
-  if (errMissing)
-    std::freopen("CONOUT$", "w", stderr);
+  if ((outMissing || errMissing) && ::AttachConsole(ATTACH_PARENT_PROCESS)) {
+    if (outMissing)
+      std::freopen("CONOUT$", "w", stdout);
+    if (errMissing)
+      std::freopen("CONOUT$", "w", stderr);
+  }
+  WriteWideToConsole(std::cout, stdout);
+  WriteWideToConsole(std::cerr, stderr);
 }
 
 // A console's Ctrl+C is not intercepted on Windows.

@@ -2,6 +2,43 @@
 
 namespace trasvex {
 
+namespace {
+
+// Paths whose full form reaches this length get the "\\?\" prefix.
+// CreateDirectoryW's limit is the lowest: MAX_PATH less room for an 8.3 name.
+constexpr std::size_t kLongPath = MAX_PATH - 12;
+
+bool IsPrefixed(const std::wstring& path) {
+  return path.starts_with(LR"(\\?\)") || path.starts_with(LR"(\\.\)");
+}
+
+// |path| made absolute as the system would make it (current folder, drive,
+// "." and ".."); empty when that fails.
+std::wstring FullPath(const std::wstring& path) {
+  std::wstring full(MAX_PATH, L'\0');
+  DWORD length = ::GetFullPathNameW(path.c_str(), DWORD(full.size()), full.data(), nullptr);
+  if (length >= full.size()) {
+    full.resize(length);
+    length = ::GetFullPathNameW(path.c_str(), DWORD(full.size()), full.data(), nullptr);
+  }
+  full.resize(length < full.size() ? length : 0);
+  return full;
+}
+
+// The path to give the API for |written|, whose full form is |full|.
+std::wstring Chosen(const std::wstring& written, const std::wstring& full) {
+  if (full.empty() || IsPrefixed(full))
+    return written;
+  if (full.size() >= kLongPath)
+    return full.starts_with(LR"(\\)") ? LR"(\\?\UNC\)" + full.substr(2) : LR"(\\?\)" + full;
+  return written.size() < kLongPath ? written : full;
+}
+
+// The bytes UTF-8 takes for the character |c|.
+std::size_t Utf8Length(char32_t c) { return c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 ? 3 : 4; }
+
+}  // namespace
+
 std::wstring WideText(std::string_view utf8) {
   if (utf8.empty())
     return {};
@@ -20,6 +57,46 @@ std::string Utf8Text(std::wstring_view wide) {
   ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), utf8.data(), length, nullptr,
                         nullptr);
   return utf8;
+}
+
+std::size_t CodePageLength(std::string_view utf8, UINT codePage) {
+  if (utf8.empty() || ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(),
+                                            int(utf8.size()), nullptr, 0) == 0)
+    return utf8.size();
+  const std::wstring wide = WideText(utf8);
+  std::size_t length = 0;
+  for (std::size_t i = 0; i < wide.size();) {
+    const int units = IS_HIGH_SURROGATE(wide[i]) && i + 1 < wide.size() ? 2 : 1;
+    BOOL unheld = FALSE;
+    // A page such as UTF-8 takes no "used default" question and answers 0:
+    // its characters count their UTF-8 bytes, which is what they take there.
+    const int bytes = ::WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, &wide[i], units,
+                                            nullptr, 0, nullptr, &unheld);
+    const char32_t c = units == 2 ? 0x10000 + ((wide[i] - 0xD800) << 10) + (wide[i + 1] - 0xDC00)
+                                  : wide[i];
+    length += bytes > 0 && !unheld ? std::size_t(bytes) : Utf8Length(c);
+    i += std::size_t(units);
+  }
+  return length;
+}
+
+std::wstring ApiPath(std::string_view path) {
+  const std::wstring wide = WideText(path);
+  return wide.empty() || IsPrefixed(wide) ? wide : Chosen(wide, FullPath(wide));
+}
+
+std::wstring ApiPattern(std::string_view pattern) {
+  const std::wstring wide = WideText(pattern);
+  if (wide.empty() || IsPrefixed(wide))
+    return wide;
+  const std::size_t cut = wide.find_last_of(L"\\/:");
+  std::wstring directory =
+      FullPath(cut == std::wstring::npos ? std::wstring(L".") : wide.substr(0, cut + 1));
+  if (directory.empty())
+    return wide;
+  if (!directory.ends_with(L'\\'))
+    directory += L'\\';
+  return Chosen(wide, directory + wide.substr(cut == std::wstring::npos ? 0 : cut + 1));
 }
 
 }  // namespace trasvex

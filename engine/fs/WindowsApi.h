@@ -1,7 +1,8 @@
 // The Windows API as the program uses it: <windows.h> without the macros that
-// would rename this program's own functions (CreateDirectory, CopyFile), and
-// the conversion between the program's UTF-8 text and the UTF-16 text of the
-// wide ("W") functions. Include this instead of <windows.h>.
+// would rename this program's own functions (CreateDirectory, CopyFile), the
+// conversion between the program's UTF-8 text and the UTF-16 text of the
+// wide ("W") functions, and the paths those functions are given. Include this
+// instead of <windows.h>.
 #pragma once
 
 #ifndef WIN32_LEAN_AND_MEAN
@@ -15,6 +16,7 @@
 #undef CreateDirectory
 #undef CopyFile
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -24,5 +26,18 @@ namespace trasvex {
 std::wstring WideText(std::string_view utf8);
 // A lone surrogate becomes U+FFFD.
 std::string Utf8Text(std::wstring_view wide);
+
+// The bytes |utf8| takes in |codePage|. A character that the page cannot
+// hold counts its UTF-8 bytes, and so does text that is not UTF-8: the
+// length never exceeds the UTF-8 length.
+std::size_t CodePageLength(std::string_view utf8, UINT codePage = CP_ACP);
+
+// |path| as the API is given it: as written while its full form (from the
+// current folder) is short; once that is long, the full form with the
+// "\\?\" prefix ("\\?\UNC\" for a share), which turns off the length limit.
+std::wstring ApiPath(std::string_view path);
+// The same for a scan pattern, whose last part (a name or a mask) is kept as
+// written: the full form would drop the trailing dot of a mask such as "*.".
+std::wstring ApiPattern(std::string_view pattern);
 
 }  // namespace trasvex

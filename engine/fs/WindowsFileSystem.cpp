@@ -14,9 +14,6 @@ namespace {
 
 constexpr int kTemporaryAttempts = 100;
 constexpr std::size_t kCopyBufferSize = 1 << 20;
-// Paths from this length on get the "\\?\" prefix. CreateDirectoryW's limit
-// is the lowest: MAX_PATH less room for an 8.3 name.
-constexpr std::size_t kLongPath = MAX_PATH - 12;
 // The attribute bits a SearchEntry carries.
 constexpr DWORD kEntryAttributes = kReadOnly | kHidden | kSystem | kVolumeLabel | kDirectory |
                                    kArchive;
@@ -80,28 +77,6 @@ bool IsLink(const WIN32_FIND_DATAW& data) {
          (data.dwReserved0 == 0 || IsReparseTagNameSurrogate(data.dwReserved0));
 }
 
-// |path| made absolute and given the "\\?\" prefix ("\\?\UNC\" for a
-// share), which turns off the length limit.
-std::wstring PrefixedPath(const std::wstring& path) {
-  if (path.starts_with(LR"(\\?\)") || path.starts_with(LR"(\\.\)"))
-    return path;
-  const DWORD needed = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-  std::wstring full(needed, L'\0');
-  const DWORD length = ::GetFullPathNameW(path.c_str(), needed, full.data(), nullptr);
-  if (length == 0 || length >= needed)
-    return path;
-  full.resize(length);
-  if (full.starts_with(LR"(\\)"))
-    return LR"(\\?\UNC\)" + full.substr(2);
-  return LR"(\\?\)" + full;
-}
-
-// |path| as the API is given it: prefixed from kLongPath on.
-std::wstring ApiPath(std::string_view path) {
-  const std::wstring wide = WideText(path);
-  return wide.size() < kLongPath ? wide : PrefixedPath(wide);
-}
-
 // A link found at |path| takes the attributes, size and time of the file it
 // names, as the copy will find them. A link to a directory, or one that
 // leads nowhere, counts as system, so that no link loop is ever walked.
@@ -124,19 +99,6 @@ void FollowLink(const std::string& path, WIN32_FIND_DATAW& data) {
   data.nFileSizeHigh = target.nFileSizeHigh;
   data.nFileSizeLow = target.nFileSizeLow;
   data.ftLastWriteTime = target.ftLastWriteTime;
-}
-
-// A scan pattern as the API is given it. Only its directory part is made
-// absolute, since that would drop the trailing dot of a mask such as "*.".
-std::wstring ApiPattern(std::string_view pattern) {
-  const std::wstring wide = WideText(pattern);
-  const std::size_t cut = wide.find_last_of(L"\\/:");
-  if (wide.size() < kLongPath || cut == std::wstring::npos)
-    return ApiPath(pattern);
-  std::wstring directory = PrefixedPath(wide.substr(0, cut + 1));
-  if (!directory.ends_with(L'\\'))
-    directory += L'\\';
-  return directory + wide.substr(cut + 1);
 }
 
 // One entry matching |pattern|, as FindFirstFileExW finds it; false when

@@ -14,8 +14,9 @@
 // - below a mapping's destination a directory that is a link or a junction
 //   is not a directory, so nothing is created or written through it;
 // - an existing target that is read-only or hidden is never replaced;
-// - a path too long for the classic API is made absolute and given the
-//   "\\?\" prefix, so deep trees copy rather than fail;
+// - a path whose full form (relative ones from the current folder) is too
+//   long for the classic API is given in full with the "\\?\" prefix
+//   (ApiPath), so deep trees copy rather than fail;
 // - the listing writes dates and times with the user's locale separators.
 #pragma once
 

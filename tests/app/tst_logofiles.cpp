@@ -9,9 +9,11 @@
 #include <QProcess>
 #include <QTableView>
 #include <QTest>
+#include <QTextBlock>
 #include <filesystem>
 #include <memory>
 
+#include "CommandLine.h"
 #include "LogoMain.h"
 #include "ModalAnswerer.h"
 #include "TempTree.h"
@@ -31,13 +33,16 @@ class TestLogoFiles : public QObject {
   void dialogsShowEveryFileAndStartWithTheLastName();
   void failedReadLeavesEditorAndCaption();
   void failedWriteLeavesTheOldFileWhole();
-  void latin1FileIsReadAndWrittenBackByteForByte();
+  void fileIsWrittenBackInTheEncodingItWasReadIn_data();
+  void fileIsWrittenBackInTheEncodingItWasReadIn();
+  void saveKeepsTheModeAndNeverReplacesAReadOnlyFile();
   void startUpAppliesTheSwitches();
   void startUpIgnoresSixArgumentsAndTakesAutoAsAName();
   void startUpWithAMissingFileAndAutoOpensNormally();
   void startUpWithAnUnreadableFileKeepsTheInitialTable();
   void autoRunEndsTheProgramWithItsStatus();
   void autoRunOfTheProgramExitsOnItsOwn();
+  void programWithoutAUsableDisplayEndsWithALine();
 
  private:
   void Command(const char* slot) { QVERIFY(QMetaObject::invokeMethod(form_.get(), slot)); }
@@ -179,13 +184,63 @@ void TestLogoFiles::failedWriteLeavesTheOldFileWhole() {
   QCOMPARE(tree_->List(""), (std::vector<std::string>{"dst", "lista.rtf", "src"}));
 }
 
-void TestLogoFiles::latin1FileIsReadAndWrittenBackByteForByte() {
-  tree_->Write("latin.rtf", "a\xF1" "o = d\xED" "a\r\n");
-  answerer_->fileName = Path("latin.rtf");
+void TestLogoFiles::fileIsWrittenBackInTheEncodingItWasReadIn_data() {
+  QTest::addColumn<QByteArray>("bytes");
+  QTest::addColumn<QString>("firstLine");
+  // A no-break space and a line separator are characters of a line like
+  // any other.
+  QTest::newRow("code page") << QByteArray("a\xF1" "o = d\xED" "a\r\ndst\xA0x = src\r\n")
+                             << QString("año = día");
+  QTest::newRow("utf8") << QByteArray("dst\xC2\xA0x = src\r\n\r\nl\xC3\xADnea\xE2\x80\xA8" "b")
+                        << QString("dst\u00A0x = src");
+  QTest::newRow("utf8 bom") << QByteArray("\xEF\xBB\xBF" "\xC3\xB1=\r\n") << QString("ñ=");
+  QTest::newRow("utf16") << QByteArray("\xFF\xFE" "\xF1\0=\0\r\0\n\0", 10) << QString("ñ=");
+}
+
+void TestLogoFiles::fileIsWrittenBackInTheEncodingItWasReadIn() {
+  QFETCH(QByteArray, bytes);
+  QFETCH(QString, firstLine);
+  tree_->Write("lista.rtf", bytes.toStdString());
+  answerer_->fileName = Path("lista.rtf");
   Command("FileOpen");
-  QCOMPARE(Editor()->toPlainText(), QString("año = día\n"));
+  QCOMPARE(Editor()->document()->firstBlock().text(), firstLine);
   Command("FileSave");
-  QCOMPARE(tree_->Read("latin.rtf"), std::string("a\xF1" "o = d\xED" "a\r\n"));
+  QCOMPARE(QByteArray::fromStdString(tree_->Read("lista.rtf")), bytes);
+  // A run sees the same characters: the no-break space names its own folder.
+  Editor()->setPlainText(QString::fromStdString(tree_->Root()) + "/dst\u00A0x = " +
+                         QString::fromStdString(tree_->Root()) + "/src");
+  QVERIFY(QMetaObject::invokeMethod(form_.get(), "CopyBtnClick"));
+  QVERIFY(tree_->Exists("dst\xC2\xA0x/a.txt"));
+  QVERIFY(!tree_->Exists("dst x"));
+  // A new list is UTF-8, whatever the file read before it was.
+  Command("FileNew");
+  Editor()->setPlainText("\u00F1=");
+  answerer_->fileName = Path("nueva.rtf");
+  Command("FileSaveAs");
+  QCOMPARE(tree_->Read("nueva.rtf"), std::string("\xC3\xB1="));
+}
+
+void TestLogoFiles::saveKeepsTheModeAndNeverReplacesAReadOnlyFile() {
+  // Also when the tests run as root, who may write any file.
+  const QString name = Path("lista.rtf");
+  const QFile::Permissions modeBits(0x7077);  // owner, group, others
+  tree_->Write("lista.rtf", "vieja");
+  answerer_->fileName = name;
+  Command("FileOpen");
+  Editor()->setPlainText("nueva");
+  for (const QFile::Permissions permissions :
+       {QFile::ReadOwner | QFile::ReadGroup,
+        // writable by its owner only, readable by the group, run by others
+        QFile::WriteOwner | QFile::ReadGroup | QFile::ExeOther}) {
+    QVERIFY(QFile::setPermissions(name, permissions));
+    const QFile::Permissions mode = QFile::permissions(name) & modeBits;
+    Command("FileSave");
+    QCOMPARE(QFile::permissions(name) & modeBits, mode);
+  }
+  QCOMPARE(answerer_->seen.size(), std::size_t(1));
+  QCOMPARE(answerer_->seen[0].text, "Cannot create file " + name + ".");
+  QVERIFY(QFile::setPermissions(name, QFile::ReadOwner | QFile::WriteOwner));
+  QCOMPARE(tree_->Read("lista.rtf"), std::string("nueva"));
 }
 
 void TestLogoFiles::startUpAppliesTheSwitches() {
@@ -248,17 +303,33 @@ void TestLogoFiles::autoRunEndsTheProgramWithItsStatus() {
 }
 
 void TestLogoFiles::autoRunOfTheProgramExitsOnItsOwn() {
-  tree_->Write("auto.rtf", "dst = src");
+  // Named as an option of the toolkit, which never sees the arguments.
+  tree_->Write("-reverse", "dst = src");
   QProcess program;
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
   environment.insert("QT_QPA_PLATFORM", "offscreen");
   program.setProcessEnvironment(environment);
   program.setWorkingDirectory(QString::fromStdString(tree_->Root()));
-  program.start(TRASVEX_PROGRAM, {"auto.rtf", "auto"});
+  program.start(TRASVEX_PROGRAM, {"-reverse", "auto"});
   QVERIFY(program.waitForFinished(20000));
   QCOMPARE(program.exitStatus(), QProcess::NormalExit);
   QCOMPARE(program.exitCode(), 0);
   QCOMPARE(tree_->Read("dst/a.txt"), std::string(5, 'x'));
+}
+
+void TestLogoFiles::programWithoutAUsableDisplayEndsWithALine() {
+  QProcess program;
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.remove("DISPLAY");
+  environment.remove("WAYLAND_DISPLAY");
+  environment.insert("QT_QPA_PLATFORM", "xcb");
+  program.setProcessEnvironment(environment);
+  program.start(TRASVEX_PROGRAM, {"lista.rtf"});
+  QVERIFY(program.waitForFinished(20000));
+  QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+  QCOMPARE(program.exitCode(), 2);
+  QVERIFY(program.readAllStandardError().endsWith(
+      QByteArray(trasvex::CommandLine::kNoDisplayText) + "\n"));
 }
 
 QTEST_MAIN(TestLogoFiles)

@@ -1,5 +1,6 @@
 // The main window driven as a user drives it, on the offscreen platform.
 #include <QAbstractItemModel>
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QElapsedTimer>
@@ -44,6 +45,7 @@ class TestLogoMain : public QObject {
   void messageBoxesHaveTheTitleAndOneOkThatEnterAndEscPress();
   void cambiarSwapsTheLines();
   void hintsReachPanelZero();
+  void duringARunHintsChangeOnlyWhileABoxWaits();
   void copiarDuringARunIsIgnored();
   void altXDuringARunEndsTheProgramAfterTheRun();
   void altXOutsideARunClosesAtOnce();
@@ -139,13 +141,26 @@ void TestLogoMain::layoutFollowsTheDesign() {
 }
 
 void TestLogoMain::everyControlHasAnAccessibleName() {
+  auto accessible = [](QWidget* widget, QAccessible::Text text) {
+    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(widget);
+    return face ? face->text(text) : QString();
+  };
   for (QWidget* widget : form_->findChildren<QWidget*>()) {
     const QString name = widget->objectName();
     if (name.isEmpty() || name.startsWith("qt_"))
       continue;
-    QVERIFY2(!widget->accessibleName().isEmpty(), qPrintable(name));
+    QVERIFY2(!accessible(widget, QAccessible::Name).isEmpty(), qPrintable(name));
   }
-  QCOMPARE(Find<QToolButton>("CambiarBtn")->accessibleName(), QString("Cambiar"));
+  QCOMPARE(accessible(Find<QToolButton>("CambiarBtn"), QAccessible::Name), QString("Cambiar"));
+  // A screen reader reads what the status panels show.
+  SetParams({"@/dst = @/src"});
+  Click("CopyBtn");
+  for (const char* panel : {"StatusPanel0", "StatusPanel1"}) {
+    auto* label = Find<QLabel>(panel);
+    QVERIFY(!label->text().isEmpty());
+    QCOMPARE(accessible(label, QAccessible::Name), label->text());
+    QVERIFY(!accessible(label, QAccessible::Description).isEmpty());
+  }
 }
 
 void TestLogoMain::applicationTitleComesFromTheExecutableName() {
@@ -237,11 +252,12 @@ void TestLogoMain::hintsReachPanelZero() {
   QTest::mouseMove(Find<QToolButton>("CopyBtn"));
   QTRY_COMPARE(Panel(0), QString("Copiar"));
   QCOMPARE(Find<QToolButton>("CopyBtn")->toolTip(), QString("Copiar"));
-  QTest::mouseMove(Find<QToolButton>("ExitBtn"));
-  QTRY_COMPARE(Panel(0), QString("Salir"));
   QTest::mouseMove(Find<QPlainTextEdit>("Mparams")->viewport());
   QTRY_COMPARE(Panel(0), QString());
-  // Menu items: each its hint, "&Acerca de..." none, and none once closed.
+  QTest::mouseMove(Find<QToolButton>("ExitBtn"));
+  QTRY_COMPARE(Panel(0), QString("Salir"));
+  // Menu titles none, items each its hint, "&Acerca de..." none, and none
+  // once closed.
   QMenuBar* bar = form_->menuBar();
   auto openMenu = [bar](int index) {
     QAction* title = bar->actions()[index];
@@ -249,6 +265,7 @@ void TestLogoMain::hintsReachPanelZero() {
     return title->menu();
   };
   QMenu* archivo = openMenu(0);
+  QCOMPARE(Panel(0), QString());
   QVERIFY(QTest::qWaitForWindowExposed(archivo));
   QTest::mouseMove(archivo, archivo->actionGeometry(archivo->actions()[3]).center());
   QTRY_COMPARE(Panel(0), QString("Salvar con un nombre diferente"));
@@ -267,6 +284,54 @@ void TestLogoMain::hintsReachPanelZero() {
   QTest::mouseMove(Find<QCheckBox>("CBListado"));
   QTest::qWait(20);
   QCOMPARE(Panel(0), QString("linea"));
+}
+
+void TestLogoMain::duringARunHintsChangeOnlyWhileABoxWaits() {
+  // The run's own event pumps leave panel 0 to the run...
+  QTest::mouseMove(Find<QPlainTextEdit>("Mparams")->viewport());
+  SetParams({"@/dst = @/src"});
+  QString before, after;
+  QTimer::singleShot(0, this, [&] {
+    before = Panel(0);
+    QTest::mouseMove(Find<QToolButton>("OpenBtn"));
+    QCoreApplication::processEvents();
+    after = Panel(0);
+  });
+  Click("CopyBtn");
+  QCOMPARE(after, before);
+  QTRY_COMPARE(Panel(0), QString("Abrir"));  // and the loop's idle time shows it
+  // ...while an error box waits, the pointer's place gives the hint; the box
+  // itself has none.
+  boxes_.reset();
+  form_->move(0, 0);  // clear of the box in the screen's middle
+  QWidget* editor = Find<QPlainTextEdit>("Mparams")->viewport();
+  QWidget* cambiar = Find<QToolButton>("CambiarBtn");
+  const QPoint places[] = {cambiar->mapToGlobal(cambiar->rect().center()),
+                           editor->mapToGlobal(QPoint(10, 10)), cambiar->mapToGlobal(QPoint(5, 5))};
+  QStringList seen;
+  int moves = 0;
+  bool covered = false;
+  QTimer steps;
+  connect(&steps, &QTimer::timeout, this, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (!box)
+      return;
+    if (moves > 0)
+      seen << Panel(0);
+    if (moves == 4) {
+      QTest::keyClick(box, Qt::Key_Return);
+      return;
+    }
+    for (const QPoint& place : places)
+      covered = covered || box->frameGeometry().contains(place);
+    QCursor::setPos(moves < 3 ? places[moves] : box->mapToGlobal(box->rect().center()));
+    ++moves;
+  });
+  steps.start(50);
+  SetParams({"@/x = @/x"});
+  Click("CopyBtn");
+  QVERIFY(!covered);
+  QCOMPARE(seen, QStringList({"Cambiar", "", "Cambiar", ""}));
 }
 
 void TestLogoMain::copiarDuringARunIsIgnored() {

@@ -2,6 +2,10 @@
 
 #include "ConfigLines.h"
 
+#ifdef _WIN32
+#include "fs/WindowsApi.h"
+#endif
+
 namespace trasvex {
 namespace {
 
@@ -43,27 +47,63 @@ TEST(ConfigLines, WritingJoinsWithCrLfAndReadsBack) {
   EXPECT_EQ(ReadConfigLines(WriteConfigLines(lines)).lines, lines);
 }
 
-TEST(ConfigLines, TextThatIsNotUtf8IsReadAsLatin1) {
+// Each file read as text, with how it was stored; and the lines written
+// back that way give the same bytes.
+TEST(ConfigLines, EncodingIsReadAndWrittenBack) {
+  using enum ConfigEncoding;
   struct Row {
     std::string bytes;
-    std::string text;
-    bool latin1;
+    Lines lines;
+    ConfigEncoding encoding;
   };
   const Row rows[] = {
-      {"copia = a\xC3\xB1o", "copia = a\xC3\xB1o", false},
-      {"copia = a\xF1o", "copia = a\xC3\xB1o", true},
-      {"\xC3", "\xC3\x83", true},                       // cut sequence
-      {"\xC0\xAF", "\xC3\x80\xC2\xAF", true},            // overlong "/"
-      {"\xED\xA0\x80", "\xC3\xAD\xC2\xA0\xC2\x80", true},  // surrogate
-      {"\xF0\x9D\x84\x9E", "\xF0\x9D\x84\x9E", false},
+      {"copia = a\xC3\xB1o", {"copia = a\xC3\xB1o"}, kUtf8},
+      {"\xF0\x9D\x84\x9E", {"\xF0\x9D\x84\x9E"}, kUtf8},
+      // Decided on what is kept before the NUL.
+      {std::string("d\xC3\xB1 = src\0\xFF", 11), {"d\xC3\xB1 = src"}, kUtf8},
+      {"\xEF\xBB\xBF" "DST = SRC\r\n", {"DST = SRC"}, kUtf8Bom},
+      {"\xEF\xBB\xBF", {}, kUtf8Bom},
+      {std::string("\xFF\xFE" "d\0=\0\xF1\0\r\0\n\0" "=\0\x34\xD8\x1E\xDD", 18),
+       {"d=\xC3\xB1", "=\xF0\x9D\x84\x9E"}, kUtf16Le},
+      {std::string("\xFE\xFF\0d\0=\0\xF1", 8), {"d=\xC3\xB1"}, kUtf16Be},
+#ifndef _WIN32
+      {"copia = a\xF1o", {"copia = a\xC3\xB1o"}, kCodePage},
+      {"\xC3", {"\xC3\x83"}, kCodePage},                       // cut sequence
+      {"\xC0\xAF", {"\xC3\x80\xC2\xAF"}, kCodePage},            // overlong "/"
+      {"\xED\xA0\x80", {"\xC3\xAD\xC2\xA0\xC2\x80"}, kCodePage},  // surrogate
+#endif
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(testing::PrintToString(row.bytes));
-    bool latin1 = !row.latin1;
-    EXPECT_EQ(ConfigTextToUtf8(row.bytes, &latin1), row.text);
-    EXPECT_EQ(latin1, row.latin1);
+    const ConfigText text = ReadConfigLines(row.bytes);
+    EXPECT_EQ(text.lines, row.lines);
+    EXPECT_EQ(text.encoding, row.encoding);
+    const std::string kept = row.bytes.substr(0, row.bytes.find("\r\n"));
+    if (kept.find('\0') == std::string::npos) {
+      EXPECT_EQ(WriteConfigLines(text.lines, text.encoding), kept);
+    }
   }
+  // Text that the code page cannot hold is written as UTF-8.
+  EXPECT_EQ(WriteConfigLines({"\xE2\x82\xAC\xE6\x97\xA5"}, kCodePage), "\xE2\x82\xAC\xE6\x97\xA5");
+  // UTF-16: a lone surrogate is replaced, not carried on.
+  EXPECT_EQ(ReadConfigLines(std::string("\xFF\xFE\x00\xDC" "a\0", 6)).lines,
+            Lines{"\xEF\xBF\xBD" "a"});
 }
+
+#ifdef _WIN32
+// Text that is not UTF-8 is in the ANSI code page; Wine's is 1252 unless
+// configured otherwise.
+TEST(ConfigLines, TextThatIsNotUtf8IsInTheAnsiCodePage) {
+  if (::GetACP() != 1252)
+    GTEST_SKIP() << "code page " << ::GetACP();
+  const std::string bytes = "l\x92\xE9t\xE9 = Informe \x96 2024\r\n\x80uros";
+  const ConfigText text = ReadConfigLines(bytes);
+  EXPECT_EQ(text.lines, (Lines{"l\xE2\x80\x99\xC3\xA9t\xC3\xA9 = Informe \xE2\x80\x93 2024",
+                              "\xE2\x82\xAC" "uros"}));
+  EXPECT_EQ(text.encoding, ConfigEncoding::kCodePage);
+  EXPECT_EQ(WriteConfigLines(text.lines, text.encoding), bytes);
+}
+#endif
 
 }  // namespace
 }  // namespace trasvex

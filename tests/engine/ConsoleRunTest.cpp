@@ -8,6 +8,7 @@
 #include <csignal>
 #endif
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -67,14 +68,17 @@ TEST_F(ConsoleRun, SwitchesReachTheRun) {
   EXPECT_FALSE(tree_.Exists("dst/sub"));
 }
 
-TEST_F(ConsoleRun, ALatin1ConfigurationReachesTheSameFilesAsTheWindow) {
+TEST_F(ConsoleRun, EveryEncodingOfTheConfigurationReachesTheSameFiles) {
   tree_.Add("a\xC3\xB1o/a.txt 2020-01-01 00:00:00");
-  WriteConfig({"@/dst = @/a\xC3\xB1o"});
-  std::string bytes = tree_.Read("lista.rtf");
-  bytes.replace(bytes.find("\xC3\xB1"), 2, "\xF1");  // as an 8-bit code page writes it
-  tree_.Write("lista.rtf", bytes);
-  EXPECT_EQ(RunConsole({P("lista.rtf"), "AUTO"}), ConsoleHost::kClean);
-  EXPECT_TRUE(tree_.Exists("dst/a.txt"));
+  int row = 0;
+  for (const ConfigEncoding encoding : {ConfigEncoding::kCodePage, ConfigEncoding::kUtf8Bom,
+                                        ConfigEncoding::kUtf16Le, ConfigEncoding::kUtf16Be}) {
+    SCOPED_TRACE(row);
+    const std::string dst = "dst" + std::to_string(++row);
+    tree_.Write("lista.rtf", WriteConfigLines({Expand("@/" + dst + " = @/a\xC3\xB1o")}, encoding));
+    EXPECT_EQ(RunConsole({P("lista.rtf"), "AUTO"}), ConsoleHost::kClean);
+    EXPECT_TRUE(tree_.Exists(dst + "/a.txt"));
+  }
 }
 
 TEST_F(ConsoleRun, AMissingConfigurationDoesNotRun) {
@@ -214,14 +218,51 @@ TEST_F(Program, ASignalMidCopyLeavesNoTemporaryFile) {
 }
 #endif
 
-TEST_F(Program, AConfigurationNameWithBlanksAndAnyLetters) {
+TEST_F(Program, WithoutADisplayOnlyAnAutoRunStarts) {
   tree_.Add("src/a.txt 2020-01-01 00:00:00");
+  WriteConfig({"dst = src"});
+  // Six arguments, whatever they are, mean no run.
+  for (const char* arguments : {"", "lista.rtf", "lista.rtf AUTO LIST NODIRS NUEVOS x",
+                                "lista.rtf AUTO -style fusion x y"}) {
+    SCOPED_TRACE(arguments);
+    std::string output;
+    EXPECT_EQ(Start(arguments, &output), 2);
+    EXPECT_EQ(std::count(output.begin(), output.end(), '\n'), 1);
+    EXPECT_NE(output.find("; \"trasvex CONFIG AUTO\" runs without one\n"), std::string::npos);
+  }
+  EXPECT_FALSE(tree_.Exists("dst"));
+}
+
+TEST_F(Program, HelpAndVersionOnlyAsTheSoleArgument) {
+  std::string output;
+  EXPECT_EQ(Start("--help", &output), 0);
+  EXPECT_EQ(output.rfind("Usage: trasvex [CONFIG [SWITCH...]]\n", 0), 0u);
+  for (const char* part : {"LISTCOPY", "NUEVOS", "--version", "standard error", "Exit status:"})
+    EXPECT_NE(output.find(part), std::string::npos) << part;
+  EXPECT_EQ(Start("--version", &output), 0);
+  EXPECT_EQ(output, "trasvex " TRASVEX_VERSION "\n");
+  tree_.Add("src/a.txt 2020-01-01 00:00:00");
+  WriteConfig({"dst = src"});
+  tree_.Write("--help", tree_.Read("lista.rtf"));
+#ifdef _WIN32
+  EXPECT_EQ(Start(".\\--help auto list", &output), 0);
+#else
+  EXPECT_EQ(Start("./--help auto list", &output), 0);
+#endif
+  EXPECT_NE(output.find("Archs (1): 1 exitos"), std::string::npos);
+  EXPECT_EQ(Start("--help AUTO"), 0);
+  EXPECT_TRUE(tree_.Exists("dst/a.txt"));
+}
+
+// Output to a pipe is UTF-8, whatever the system's code page.
+TEST_F(Program, AConfigurationNameWithBlanksAndAnyLetters) {
+  tree_.Add("src/año.txt 2020-01-01 00:00:00");
   WriteConfig({"dst = src"});
   tree_.Write("mi lista ñ日本.rtf", tree_.Read("lista.rtf"));
   std::string output;
   EXPECT_EQ(Start("\"mi lista ñ日本.rtf\" auto list", &output), 0);
   EXPECT_EQ(output, Dated("2020/01/01 00:00:00") +
-                        "\tsrc\ta\t.TXT\t     0K\t  0\nArchs (1): 1 exitos, 0 fallos.\n");
+                        "\tsrc\taño\t.TXT\t     0K\t  0\nArchs (1): 1 exitos, 0 fallos.\n");
 }
 
 }  // namespace

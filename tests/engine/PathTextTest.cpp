@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "PathText.h"
 
 namespace trasvex {
@@ -21,6 +23,8 @@ TEST(PathText, ParentRuleInBothStyles) {
       {"C:x", PathStyle::Posix, ""},  // no drive prefixes here
       {"datos/*.txt", PathStyle::Posix, "datos"},
       {"datos/sub/*.txt", PathStyle::Posix, "datos/sub"},
+      {"datos\\x.txt", PathStyle::Posix, ""},  // '\\' is a name character here
+      {"datos/sub\\x.txt", PathStyle::Posix, "datos"},
       {"C:\\datos\\x.txt", PathStyle::Windows, "C:\\datos"},
       {"\\x.txt", PathStyle::Windows, "\\"},
       {"C:\\datos\\", PathStyle::Windows, "C:\\datos"},
@@ -28,7 +32,13 @@ TEST(PathText, ParentRuleInBothStyles) {
       {"C:\\", PathStyle::Windows, "C:\\"},
       {"C:x", PathStyle::Windows, "C:"},
       {"x", PathStyle::Windows, ""},
-      {"/datos/x.txt", PathStyle::Windows, ""},
+      // '/' separates on Windows as '\\' does.
+      {"/datos/x.txt", PathStyle::Windows, "/datos"},
+      {"C:/datos/x.txt", PathStyle::Windows, "C:/datos"},
+      {"C:/", PathStyle::Windows, "C:/"},
+      {"C:\\/", PathStyle::Windows, "C:\\/"},
+      {"datos\\sub/*.txt", PathStyle::Windows, "datos\\sub"},
+      {"datos/sub\\*.txt", PathStyle::Windows, "datos/sub"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.path);
@@ -71,19 +81,29 @@ TEST(PathText, MasksFollowTheWildcardRules) {
 }
 
 TEST(PathText, CutsNeverSplitACharacter) {
-  EXPECT_EQ(CutText("abcdef", 4), "abcd");
-  EXPECT_EQ(CutText("abc", 4), "abc");
+  // Counted in UTF-8 bytes, as on every system but Windows.
+  const TextLength utf8 = [](std::string_view text) { return text.size(); };
+  EXPECT_EQ(CutText("abcdef", 4, utf8), "abcd");
+  EXPECT_EQ(CutText("abc", 4, utf8), "abc");
   // "a" + n-tilde (2 bytes) + euro (3 bytes) + G clef (4 bytes)
   const std::string text = "a\xC3\xB1\xE2\x82\xAC\xF0\x9D\x84\x9E";
-  EXPECT_EQ(CutText(text, 2), "a");
-  EXPECT_EQ(CutText(text, 3), "a\xC3\xB1");
-  EXPECT_EQ(CutText(text, 5), "a\xC3\xB1");
-  EXPECT_EQ(CutText(text, 9), "a\xC3\xB1\xE2\x82\xAC");
-  EXPECT_EQ(CutText(text, 10), text);
+  EXPECT_EQ(CutText(text, 2, utf8), "a");
+  EXPECT_EQ(CutText(text, 3, utf8), "a\xC3\xB1");
+  EXPECT_EQ(CutText(text, 5, utf8), "a\xC3\xB1");
+  EXPECT_EQ(CutText(text, 9, utf8), "a\xC3\xB1\xE2\x82\xAC");
+  EXPECT_EQ(CutText(text, 10, utf8), text);
   // Bytes that are not UTF-8 are cut where the limit falls.
-  EXPECT_EQ(CutText("ab\x80\x80\x80\x80", 4), "ab\x80\x80");
-  EXPECT_EQ(CutText("a\xE9z", 2), "a\xE9");
+  EXPECT_EQ(CutText("ab\x80\x80\x80\x80", 4, utf8), "ab\x80\x80");
+  EXPECT_EQ(CutText("a\xE9z", 2, utf8), "a\xE9");
   EXPECT_EQ(CutText(std::string(300, 'x')).size(), kMaxText);
+  // Counted in a code page of two bytes a character, a cut falls between
+  // characters all the same.
+  const TextLength twoBytes = [](std::string_view text) {
+    return std::min<std::size_t>(text.size(), 2);
+  };
+  EXPECT_EQ(CutText(text, 5, twoBytes), "a\xC3\xB1\xE2\x82\xAC");
+  EXPECT_EQ(CutText(text, 6, twoBytes), "a\xC3\xB1\xE2\x82\xAC");
+  EXPECT_EQ(CutText(text, 7, twoBytes), text);
 }
 
 TEST(PathText, TrimRemovesControlCharactersAndBlanksOnly) {

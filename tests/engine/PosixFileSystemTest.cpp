@@ -319,7 +319,8 @@ TEST_F(PosixFiles, ARunPassesOverLinksItCannotFollow) {
 
 TEST_F(PosixFiles, NamesWithAnyBytesAreCopiedAndComparedAsTheyAre) {
   const Names names = {"con espacio.txt", "a=b.txt", "tab\tula.txt", "nueva\nlinea.txt",
-                       "mal\xff\xfe.txt", "\xc3", std::string(251, 'n') + ".txt"};
+                       "mal\xff\xfe.txt", "\xc3", "barra\\inversa.txt",
+                       std::string(251, 'n') + ".txt"};
   tree_.Add("src/");
   for (const std::string& name : names) {
     tree_.Write("src/" + name, name);

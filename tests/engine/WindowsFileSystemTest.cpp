@@ -1,8 +1,10 @@
 // What the Windows backend takes from the system: attributes, wide names,
-// drive-letter paths and long paths.
+// drive-letter paths and long paths; and the system's text for limits and for
+// the console.
 #include <gtest/gtest.h>
 
 #include "EngineFixture.h"
+#include "WideConsoleBuffer.h"
 #include "fs/WindowsApi.h"
 
 namespace trasvex::test {
@@ -124,6 +126,133 @@ TEST_F(WindowsFiles, DriveLettersAndBackslashes) {
   ASSERT_EQ(host_.rows.size(), 1u);
   EXPECT_EQ(host_.rows.at(1)[1], P("d"));
   EXPECT_NE(P("d").find("\\d"), std::string::npos);
+}
+
+// The names a scan finds are joined to the folder it scanned, however its
+// path was written.
+TEST_F(WindowsFiles, ASlashSeparatesAsABackslashDoes) {
+  tree_.Add("src/a.txt 2020-01-01 00:00:00");
+  tree_.Add("src/sub/a.txt 2020-01-01 00:00:00");
+  std::string slashed = P("src");
+  std::replace(slashed.begin(), slashed.end(), '\\', '/');  // "C:/.../src"
+  host_.lines = {P("d1") + " = " + P("src") + "\\sub/*.txt",
+                 "sub/*.txt", P("d2") + " = " + P("src"),
+                 "", P("d3") + " = " + slashed + "/sub/*.txt"};
+  engine_.CopyBtnClick();
+  EXPECT_TRUE(host_.messages.empty());
+  for (const std::string destination : {"d1", "d2", "d3"})
+    EXPECT_EQ(tree_.Read(destination + "/a.txt"), "src/sub/a.txt") << destination;
+}
+
+// The limits of a line and of each side count the bytes of the system's
+// 8-bit code page, never splitting a character.
+TEST_F(WindowsFiles, TextLimitsCountCodePageBytes) {
+  EXPECT_EQ(CodePageLength("日本語", 932), 6u);
+  EXPECT_EQ(CodePageLength("café", 1252), 4u);
+  EXPECT_EQ(CodePageLength("日本語", 1252), 9u);  // not held there: its UTF-8 bytes
+  EXPECT_EQ(CodePageLength("a\xF0\x9F\x98\x80", 932), 5u);
+  EXPECT_EQ(CodePageLength("a\xFF\xFE", 932), 3u);  // not UTF-8
+  EXPECT_EQ(CodePageLength("café", CP_UTF8), 5u);
+  // 94 characters: 173 bytes in code page 932, 264 in UTF-8.
+  std::string line;
+  for (int i = 0; i < 91; ++i)
+    line += i == 45 ? " = 本" : "本";
+  const TextLength cp932 = [](std::string_view text) { return CodePageLength(text, 932); };
+  EXPECT_EQ(CutText(line, kMaxText, cp932), line);
+  std::string many;
+  for (int i = 0; i < 200; ++i)
+    many += "本";
+  EXPECT_EQ(CutText(many, kMaxText, cp932), many.substr(0, 127 * 3));
+
+  // A mapping line that fits in the system code page is read whole.
+  if (CodePageLength("\xC3\xA9") != 1)
+    GTEST_SKIP() << "the ANSI code page here has no one-byte 'e' with acute";
+  // Two levels, since a level of the host's file system under Wine holds
+  // only 255 bytes of UTF-8.
+  const std::size_t root = P().size();
+  ASSERT_LT(root, 70u);
+  std::string name;
+  for (std::size_t i = 0; i < 100 + 1 + 146 - 2 * root; ++i)
+    name += i == 100 ? "/" : "\xC3\xA9";
+  tree_.Add("src/a.txt 2020-01-01 00:00:00");
+  tree_.Add(name.substr(0, name.find('/') + 1));
+  host_.lines = {P(name) + " = " + P("src")};
+  ASSERT_EQ(CodePageLength(host_.lines[0]), kMaxText);
+  ASSERT_GT(host_.lines[0].find('='), kMaxText);
+  engine_.CopyBtnClick();
+  EXPECT_TRUE(host_.messages.empty());
+  EXPECT_EQ(tree_.Read(name + "/a.txt"), "src/a.txt");
+}
+
+// Makes a folder the current one while it lives.
+class CurrentFolder {
+ public:
+  explicit CurrentFolder(const std::string& folder) {
+    ::GetCurrentDirectoryW(MAX_PATH, saved_);
+    entered_ = ::SetCurrentDirectoryW(WideText(folder).c_str());
+  }
+  ~CurrentFolder() { ::SetCurrentDirectoryW(saved_); }
+  CurrentFolder(const CurrentFolder&) = delete;
+  CurrentFolder& operator=(const CurrentFolder&) = delete;
+  bool Entered() const { return entered_; }
+
+ private:
+  wchar_t saved_[MAX_PATH] = {};
+  bool entered_ = false;
+};
+
+// The "\\?\" prefix is due from the length of a path's full form on, however
+// short the path as written.
+TEST_F(WindowsFiles, APathIsPrefixedFromTheLengthOfItsFullForm) {
+  const std::string folder(214 - P("c").size() + 1, 'c');
+  const std::string source(40, 'o'), destination(40, 'd');
+  tree_.Add(folder + "/" + source + "/a.txt 2020-01-01 00:00:00");
+  const std::wstring deep = WideText(P(folder));
+  ASSERT_EQ(deep.size(), 214u);
+  const std::wstring share = LR"(\\servidor\recurso\)" + std::wstring(250, L'n');
+  EXPECT_EQ(ApiPath(Utf8Text(share)), LR"(\\?\UNC\servidor\recurso\)" + std::wstring(250, L'n'));
+  CurrentFolder current(P(folder));
+  ASSERT_TRUE(current.Entered());
+  EXPECT_EQ(ApiPath("a.txt"), L"a.txt");  // 220 characters in full
+  EXPECT_EQ(ApiPath(source + "\\a.txt"), LR"(\\?\)" + deep + L"\\" + WideText(source) + L"\\a.txt");
+  EXPECT_EQ(ApiPattern(source + "\\*."), LR"(\\?\)" + deep + L"\\" + WideText(source) + L"\\*.");
+  Run({destination + " = " + source});
+  EXPECT_TRUE(host_.messages.empty());
+  EXPECT_EQ(tree_.Read(folder + "/" + destination + "/a.txt"), folder + "/" + source + "/a.txt");
+}
+
+// Text for a console window reaches it as UTF-16, whole characters at a
+// time; a file, a pipe or a device is no console and keeps its UTF-8.
+TEST_F(WindowsFiles, AConsoleShowsEveryCharacterFilesAndPipesGetUtf8) {
+  EXPECT_FALSE(WideConsoleBuffer::IsConsole(nullptr));
+  EXPECT_FALSE(WideConsoleBuffer::IsConsole(INVALID_HANDLE_VALUE));
+  HANDLE read, write;
+  ASSERT_TRUE(::CreatePipe(&read, &write, nullptr, 0));
+  EXPECT_FALSE(WideConsoleBuffer::IsConsole(write));
+  ::CloseHandle(read);
+  ::CloseHandle(write);
+  for (const std::wstring& name : {std::wstring(L"NUL"), WideText(P("salida.txt"))}) {
+    const HANDLE file =
+        ::CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(WideConsoleBuffer::IsConsole(file));
+    ::CloseHandle(file);
+  }
+
+  // A screen buffer of its own, never shown: the console is left as it was.
+  const HANDLE screen = ::CreateConsoleScreenBuffer(GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                                    CONSOLE_TEXTMODE_BUFFER, nullptr);
+  if (screen == INVALID_HANDLE_VALUE)
+    GTEST_SKIP() << "no console here (Wine gives one only under a terminal)";
+  EXPECT_TRUE(WideConsoleBuffer::IsConsole(screen));
+  WideConsoleBuffer buffer(screen);
+  std::ostream out(&buffer);
+  out << "caf\xC3" << std::flush << "\xA9 日本" << std::flush;  // 'é' split in two writes
+  wchar_t shown[8] = {};
+  DWORD got = 0;
+  ::ReadConsoleOutputCharacterW(screen, shown, 7, COORD{0, 0}, &got);
+  EXPECT_EQ(std::wstring(shown, got), L"café 日本");
+  ::CloseHandle(screen);
 }
 
 // Far deeper than MAX_PATH allows (Wine, resolving every component of a

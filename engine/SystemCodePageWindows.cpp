@@ -1,0 +1,49 @@
+#include "SystemCodePage.h"
+
+#include "fs/WindowsApi.h"
+
+namespace trasvex {
+
+namespace {
+
+// The ANSI code page; where the system uses UTF-8 as such, text that is not
+// UTF-8 is read as Latin-1, which keeps every byte.
+UINT AnsiCodePage() {
+  constexpr UINT kLatin1 = 28591;
+  const UINT codePage = ::GetACP();
+  return codePage == CP_UTF8 ? kLatin1 : codePage;
+}
+
+}  // namespace
+
+std::string FromSystemCodePage(std::string_view bytes) {
+  if (bytes.empty())
+    return {};
+  const UINT codePage = AnsiCodePage();
+  const int size = int(bytes.size());
+  std::wstring wide(std::size_t(::MultiByteToWideChar(codePage, 0, bytes.data(), size, nullptr, 0)),
+                    L'\0');
+  ::MultiByteToWideChar(codePage, 0, bytes.data(), size, wide.data(), int(wide.size()));
+  return Utf8Text(wide);
+}
+
+std::optional<std::string> ToSystemCodePage(std::string_view text) {
+  const std::wstring wide = WideText(text);
+  if (wide.empty())
+    return std::string();
+  const UINT codePage = AnsiCodePage();
+  const int size = int(wide.size());
+  // No best fit: a character without its own form there ('ł' as 'l') is
+  // refused rather than changed.
+  BOOL defaulted = FALSE;
+  const int length = ::WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, wide.data(), size,
+                                           nullptr, 0, nullptr, &defaulted);
+  if (length <= 0 || defaulted)
+    return std::nullopt;
+  std::string bytes(std::size_t(length), '\0');
+  ::WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, wide.data(), size, bytes.data(), length,
+                        nullptr, nullptr);
+  return bytes;
+}
+
+}  // namespace trasvex

@@ -1,0 +1,66 @@
+#include "WideConsoleBuffer.h"
+
+#include <algorithm>
+
+namespace trasvex {
+
+namespace {
+
+// Pending text is written once it reaches this many bytes, and at most this
+// many UTF-16 units go to one call.
+constexpr std::size_t kChunk = 4096;
+
+// The length of the part of |text| that ends with a whole character: a
+// UTF-8 sequence that the text ends in the middle of is left out.
+std::size_t WholeCharacters(const std::string& text) {
+  std::size_t lead = text.size();
+  while (lead > 0 && text.size() - lead < 3 &&
+         (static_cast<unsigned char>(text[lead - 1]) & 0xC0) == 0x80)
+    --lead;
+  if (lead == 0)
+    return text.size();
+  const auto byte = static_cast<unsigned char>(text[lead - 1]);
+  const std::size_t length = byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : byte >= 0xC0 ? 2 : 1;
+  return length > text.size() - lead + 1 ? lead - 1 : text.size();
+}
+
+}  // namespace
+
+bool WideConsoleBuffer::IsConsole(HANDLE handle) {
+  DWORD mode = 0;
+  return handle && handle != INVALID_HANDLE_VALUE && ::GetFileType(handle) == FILE_TYPE_CHAR &&
+         ::GetConsoleMode(handle, &mode);
+}
+
+WideConsoleBuffer::int_type WideConsoleBuffer::overflow(int_type c) {
+  if (traits_type::eq_int_type(c, traits_type::eof()))
+    return traits_type::not_eof(c);
+  const char byte = traits_type::to_char_type(c);
+  return xsputn(&byte, 1) == 1 ? c : traits_type::eof();
+}
+
+std::streamsize WideConsoleBuffer::xsputn(const char* text, std::streamsize count) {
+  pending_.append(text, std::size_t(count));
+  return pending_.size() < kChunk || Write() ? count : 0;
+}
+
+int WideConsoleBuffer::sync() { return Write() ? 0 : -1; }
+
+bool WideConsoleBuffer::Write() {
+  const std::size_t whole = WholeCharacters(pending_);
+  const std::wstring wide = WideText(std::string_view(pending_).substr(0, whole));
+  pending_.erase(0, whole);
+  for (std::size_t done = 0; done < wide.size();) {
+    DWORD written = 0;
+    std::size_t units = std::min(wide.size() - done, kChunk);
+    if (units > 1 && IS_HIGH_SURROGATE(wide[done + units - 1]))
+      --units;  // a pair of surrogates goes in one call
+    if (!::WriteConsoleW(console_, wide.data() + done, DWORD(units), &written, nullptr) ||
+        written == 0)
+      return false;
+    done += written;
+  }
+  return true;
+}
+
+}  // namespace trasvex
