@@ -50,7 +50,7 @@ void ConsoleHost::SetStatus(int panel, const std::string& text) {
 
 void ConsoleHost::ShowMessage(const std::string& text) {
   ++messages_;
-  err_ << text << '\n';
+  err_ << EscapeCell(text) << '\n';
 }
 
 void ConsoleHost::ListarArchivo(int /*row*/, const ResultRow& cells) {

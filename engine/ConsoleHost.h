@@ -28,8 +28,8 @@ class ConsoleHost final : public RunHost {
   static int RunUnattended(const CommandLine& commandLine, FileSystem& fileSystem,
                            std::ostream& out, std::ostream& err);
 
-  // A cell with tab, CR and LF written as "\t", "\r" and "\n", so that every
-  // row stays one line.
+  // A cell (or a message) with tab, CR and LF written as "\t", "\r" and
+  // "\n", so that every row and every message stays one line.
   static std::string EscapeCell(const std::string& cell);
 
   void SetStatus(int panel, const std::string& text) override;

@@ -41,11 +41,12 @@ std::string MaskOf(std::string_view word) {
   return mask;
 }
 
-char TagOf(DosDateTime source, DosDateTime destination) {
+// The tag of a source entry against the destination file's stamp and
+// instant: the order of the two instants, whatever the local clock did.
+char TagOf(const SearchEntry& source, DosDateTime destination, std::int64_t instant) {
   if (destination == kNoFile)
     return '0';
-  const int order = CompareDosDateTime(source, destination);
-  return order > 0 ? '+' : order < 0 ? '-' : '=';
+  return source.instant > instant ? '+' : source.instant < instant ? '-' : '=';
 }
 
 }  // namespace
@@ -76,7 +77,9 @@ void Distribuidor::CopyBtnClick() {
       if (AnaliceLinea(line, destination, source)) {
         host_.SetStatus(0, read);
         host_.ProcessEvents();
+        fs_.SetDestinationRoot(destination);
         ProceseCopiado(source, destination);
+        fs_.SetDestinationRoot("");  // the next line's paths are the user's
       } else {
         Extensiones(line);
       }
@@ -148,28 +151,38 @@ std::string Distribuidor::InviertaLinea(std::string_view line) {
   return CutText(swapped);
 }
 
+// A failure that is not a copy's: shown and counted with the failed copies.
+void Distribuidor::Fail(const std::string& message) {
+  ++counters_.fallidos;
+  host_.ShowMessage(message);
+}
+
 void Distribuidor::ProceseCopiado(const std::string& source, const std::string& destination) {
-  if (!fs_.IsDirectory(destination) && !fs_.CreateDirectory(destination)) {
-    host_.ShowMessage("ERROR: No se ha podido crear el directorio " + destination + ".");
+  const std::string sourceDirectory = ParentPath(source, fs_.Style());
+  if (!fs_.IsDirectory(destination) && !fs_.CreateDirectory(destination, sourceDirectory)) {
+    Fail("ERROR: No se ha podido crear el directorio " + destination + ".");
     return;
   }
+  bool complete = true;
   if (source.empty() || source.back() != separator_) {
-    RecorraArchivos(source, destination);
+    complete = RecorraArchivos(source, destination);
   } else if (extensions_.empty()) {
-    RecorraArchivos(source + "*.*", destination);
+    complete = RecorraArchivos(source + "*.*", destination);
   } else {
     for (std::size_t i = 0; i < extensions_.size(); ++i)
-      RecorraArchivos(source + extensions_[i], destination);
+      complete = RecorraArchivos(source + extensions_[i], destination) && complete;
     if (host_.Options().subDirs)
-      RecorraDirectorios(source + "*.*", destination);
+      complete = RecorraDirectorios(source + "*.*", destination) && complete;
   }
+  if (!complete)
+    Fail("ERROR: No se ha podido leer el directorio " + sourceDirectory + ".");
 }
 
 // The names a scan finds are joined to the directory it actually scanned,
 // which is the source directory unless the mask has a directory part.
-void Distribuidor::RecorraArchivos(const std::string& pattern, const std::string& destination) {
+bool Distribuidor::RecorraArchivos(const std::string& pattern, const std::string& destination) {
   std::vector<SearchEntry> entries;
-  fs_.Scan(pattern, kFilesAndDirectories, entries);
+  const bool complete = fs_.Scan(pattern, kFilesAndDirectories, entries);
   const std::string directory = ParentPath(pattern, fs_.Style());
   for (const SearchEntry& entry : entries) {
     if (entry.IsDotOrDotDot())
@@ -179,16 +192,18 @@ void Distribuidor::RecorraArchivos(const std::string& pattern, const std::string
     else
       ExamineFile(entry, directory, destination);
   }
+  return complete;
 }
 
-void Distribuidor::RecorraDirectorios(const std::string& pattern,
+bool Distribuidor::RecorraDirectorios(const std::string& pattern,
                                       const std::string& destination) {
   std::vector<SearchEntry> entries;
-  fs_.Scan(pattern, kDirectories, entries);
+  const bool complete = fs_.Scan(pattern, kDirectories, entries);
   const std::string directory = ParentPath(pattern, fs_.Style());
   for (const SearchEntry& entry : entries)
     if (entry.IsDirectory() && !entry.IsDotOrDotDot() && host_.Options().subDirs)
       Descend(directory, entry, destination);
+  return complete;
 }
 
 void Distribuidor::Descend(const std::string& directory, const SearchEntry& entry,
@@ -200,7 +215,9 @@ void Distribuidor::ExamineFile(const SearchEntry& entry, const std::string& dire
                                const std::string& destination) {
   ++counters_.examinados;
   const std::string target = Join(destination, entry.name);
-  const char tag = TagOf(entry.stamp, fs_.FileAge(target));
+  std::int64_t instant = 0;
+  const DosDateTime age = fs_.FileAge(target, instant);
+  const char tag = TagOf(entry, age, instant);
   const bool qualifies = tag == '+' || tag == '0' || (tag == '-' && !host_.Options().recientes);
   if (!qualifies)
     return;
@@ -225,8 +242,7 @@ void Distribuidor::CopiarArchivo(const std::string& source, const std::string& d
     ++counters_.hechos;
     return;
   }
-  ++counters_.fallidos;
-  host_.ShowMessage("ERROR: No se pudo copiar el archivo " + source);
+  Fail("ERROR: No se pudo copiar el archivo " + source);
 }
 
 void Distribuidor::ListarArchivo(ResultRow cells) {

@@ -15,7 +15,8 @@
 namespace trasvex {
 
 // What a run did: files examined, files copied (rows listed in a listing
-// run) and copies that failed.
+// run) and failures: copies, and directories that could not be read or
+// created.
 struct RunCounters {
   int examinados = 0;
   int hechos = 0;
@@ -49,12 +50,15 @@ class Distribuidor {
   bool Running() const { return running_; }
 
  private:
-  void RecorraArchivos(const std::string& pattern, const std::string& destination);
-  void RecorraDirectorios(const std::string& pattern, const std::string& destination);
+  // Each answers false when the directory scanned could not be read to its
+  // end.
+  bool RecorraArchivos(const std::string& pattern, const std::string& destination);
+  bool RecorraDirectorios(const std::string& pattern, const std::string& destination);
   void ExamineFile(const SearchEntry& entry, const std::string& directory,
                    const std::string& destination);
   void CopiarArchivo(const std::string& source, const std::string& destination);
   void ListarArchivo(ResultRow cells);
+  void Fail(const std::string& message);
   void Descend(const std::string& directory, const SearchEntry& entry,
                const std::string& destination);
   std::string Join(const std::string& directory, std::string_view name) const;

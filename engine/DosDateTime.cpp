@@ -36,12 +36,6 @@ DateTimeParts UnpackDosDateTime(DosDateTime stamp) {
           int(packed >> 11 & 0x1F),       int(packed >> 5 & 0x3F),  int(packed & 0x1F) * 2};
 }
 
-int CompareDosDateTime(DosDateTime a, DosDateTime b) {
-  const auto ua = static_cast<std::uint32_t>(a);
-  const auto ub = static_cast<std::uint32_t>(b);
-  return ua < ub ? -1 : ua > ub ? 1 : 0;
-}
-
 std::string FormatDosDateTime(DosDateTime stamp, const std::string& dateSeparator,
                               const std::string& timeSeparator) {
   const DateTimeParts p = UnpackDosDateTime(stamp);

@@ -27,10 +27,6 @@ DosDateTime PackDosDateTime(const std::tm& local);
 
 DateTimeParts UnpackDosDateTime(DosDateTime stamp);
 
-// Orders two stamps of existing files in time: negative, zero or positive.
-// The packed values compare unsigned, so 2044 and later sort after 2043.
-int CompareDosDateTime(DosDateTime a, DosDateTime b);
-
 // "yyyy/mm/dd hh:nn:ss" with the given date and time separators.
 std::string FormatDosDateTime(DosDateTime stamp, const std::string& dateSeparator,
                               const std::string& timeSeparator);

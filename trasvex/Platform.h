@@ -20,4 +20,8 @@ bool DisplayAvailable();
 // and after std::ios::sync_with_stdio(false), which would undo the latter.
 void ConnectStandardStreams();
 
+// Makes a signal that ends the program (SIGTERM, SIGINT, SIGHUP) remove the
+// temporary file of the copy in progress first, where the platform has them.
+void CleanUpOnTermination();
+
 }  // namespace trasvex

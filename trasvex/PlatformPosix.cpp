@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "fs/TemporaryCleanup.h"
+
 namespace trasvex {
 
 std::vector<std::string> ProgramArguments(int argc, char** argv) {
@@ -16,5 +18,7 @@ bool DisplayAvailable() {
 }
 
 void ConnectStandardStreams() {}
+
+void CleanUpOnTermination() { TemporaryCleanup::Install(); }
 
 }  // namespace trasvex

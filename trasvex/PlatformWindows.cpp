@@ -71,4 +71,7 @@ void ConnectStandardStreams() {
   WriteWideToConsole(std::cerr, stderr);
 }
 
+// A console's Ctrl+C is not intercepted on Windows.
+void CleanUpOnTermination() {}
+
 }  // namespace trasvex

@@ -51,6 +51,7 @@ int NoWindow(const char* why) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  trasvex::CleanUpOnTermination();
   const std::vector<std::string> arguments = trasvex::ProgramArguments(argc, argv);
   if (PrintInformation(arguments))
     return 0;

@@ -3,7 +3,9 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <optional>
 
 #ifndef O_PATH
@@ -14,8 +16,8 @@ namespace trasvex {
 
 namespace {
 
-// More nested handles than this are given up, and the chain starts again
-// from the whole path, so a deep tree cannot exhaust the descriptors.
+// More nested handles than this are not kept: the outermost ones are let
+// go, so a deep tree cannot exhaust the descriptors.
 constexpr std::size_t kMostLinks = 64;
 
 // The rest of |directory| below |held|, without the separators that lead
@@ -31,6 +33,11 @@ std::optional<std::string_view> PathBelow(std::string_view directory, std::strin
   while (rest.starts_with('/'))
     rest.remove_prefix(1);
   return rest;
+}
+
+// True when |directory| is |held| or lies below it.
+bool Within(std::string_view directory, std::string_view held) {
+  return PathBelow(directory, held).has_value();
 }
 
 }  // namespace
@@ -53,28 +60,51 @@ DIR* DirectoryChain::Entries(std::string_view directory) {
 }
 
 DirectoryChain::Link* DirectoryChain::OpenLink(std::string_view directory) {
-  std::optional<std::string_view> below;
-  while (!links_.empty() && !(below = PathBelow(directory, links_.back().path)))
+  while (!links_.empty() && !Within(directory, links_.back().path))
     Pop();
-  if (links_.size() >= kMostLinks)
-    Clear();
-  int base = AT_FDCWD;
-  std::string_view rest = directory;
-  if (!links_.empty()) {
-    base = links_.back().fd;
-    rest = *below;
-    if (rest.empty())
-      return &links_.back();
+  const bool below = Below(directory);
+  for (;;) {
+    std::size_t start = 0;
+    if (!links_.empty()) {
+      // Every link on the chain leads to |directory| by whole names.
+      const std::string_view rest = *PathBelow(directory, links_.back().path);
+      if (rest.empty())
+        return &links_.back();
+      start = directory.size() - rest.size();
+    }
+    // The root as it is written, below it one name at a time without
+    // following a link, elsewhere the whole rest; a step longer than the
+    // system takes goes a name at a time.
+    const bool atRoot = below && !links_.empty() && Within(links_.back().path, root_);
+    std::size_t end = !below ? directory.size() : atRoot ? directory.find('/', start)
+                                                         : root_.size();
+    if (end == std::string_view::npos || end - start >= PATH_MAX)
+      end = std::min(directory.find('/', start + 1), directory.size());
+    if (!Push(directory.substr(0, end), directory.substr(start, end - start), !atRoot))
+      return nullptr;
   }
-  const std::string name(rest);
+}
+
+bool DirectoryChain::Push(std::string_view path, std::string_view name, bool followLink) {
+  if (links_.size() >= kMostLinks) {
+    Link& outermost = links_.front();
+    if (outermost.entries)
+      ::closedir(outermost.entries);
+    else
+      ::close(outermost.fd);
+    links_.erase(links_.begin());
+  }
+  const int base = links_.empty() ? AT_FDCWD : links_.back().fd;
+  const std::string text(name);
+  const int flags = O_DIRECTORY | O_CLOEXEC | (followLink ? 0 : O_NOFOLLOW);
   // A directory that may be searched but not read still leads further down.
-  int fd = ::openat(base, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK);
+  int fd = ::openat(base, text.c_str(), O_RDONLY | O_NONBLOCK | flags);
   if (fd == -1 && errno == EACCES)
-    fd = ::openat(base, name.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    fd = ::openat(base, text.c_str(), O_PATH | flags);
   if (fd == -1)
-    return nullptr;
-  links_.push_back({std::string(directory), fd, nullptr});
-  return &links_.back();
+    return false;
+  links_.push_back({std::string(path), fd, nullptr});
+  return true;
 }
 
 void DirectoryChain::Pop() {
@@ -89,6 +119,22 @@ void DirectoryChain::Pop() {
 void DirectoryChain::Clear() {
   while (!links_.empty())
     Pop();
+}
+
+void DirectoryChain::SetRoot(std::string_view root) {
+  while (root.size() > 1 && root.ends_with('/'))
+    root.remove_suffix(1);
+  if (root == root_)
+    return;
+  Clear();  // what was opened may have followed a link below the new root
+  root_.assign(root);
+}
+
+bool DirectoryChain::Below(std::string_view path) const {
+  if (root_.empty() || !Within(path, root_))
+    return false;
+  path.remove_prefix(root_.size());
+  return path.find_first_not_of('/') != std::string_view::npos;
 }
 
 }  // namespace trasvex

@@ -2,7 +2,8 @@
 // in last and the ones above it that led there, each known by its path text.
 // A directory inside one of them is opened by the rest of its path from
 // there, so a walk does not make the kernel resolve the whole path again at
-// every level, and going back up costs nothing.
+// every level, and going back up costs nothing. A path longer than the
+// system takes in one call is opened a level at a time.
 #pragma once
 
 #include <dirent.h>
@@ -28,6 +29,12 @@ class DirectoryChain {
   // null when it cannot be read. The stream stays the chain's.
   DIR* Entries(std::string_view directory);
   void Clear();
+  // Below |root| (which is reached as it is written, links and all) every
+  // level is opened by its own name, and a symbolic link there is never
+  // followed; an empty root lifts the rule.
+  void SetRoot(std::string_view root);
+  // True when |path| lies below the root.
+  bool Below(std::string_view path) const;
 
  private:
   struct Link {
@@ -37,9 +44,13 @@ class DirectoryChain {
   };
 
   Link* OpenLink(std::string_view directory);
+  // Opens |name| inside the last link (or the working directory) and
+  // appends it as the link of |path|; false when it cannot be opened.
+  bool Push(std::string_view path, std::string_view name, bool followLink);
   void Pop();
 
   std::vector<Link> links_;  // each one inside the one before
+  std::string root_;
 };
 
 }  // namespace trasvex

@@ -11,7 +11,8 @@ bool FileSystem::CopyFile(const std::string& source, const std::string& target) 
   const Handle output =
       TargetReplaceable(target) ? CreateTemporary(target, temporaryPath) : kNoHandle;
   if (output != kNoHandle) {
-    copied = CopyContents(input, output) && CopyStampAndMode(input, output);
+    copied = CopyContents(input, output) && SourceUnchanged(input) &&
+             CopyStampAndMode(input, output);
     copied = CloseTemporary(output) && copied;
     copied = copied && ReplaceTarget(temporaryPath, target);
     if (!copied)

@@ -2,8 +2,9 @@
 // backend per platform (PosixFileSystem, WindowsFileSystem).
 //
 // Error style: no operation reports an error text. Tests answer false, a
-// stamp answers kNoFile, a scan that cannot run yields no entries, and a
-// handle that cannot be had is kNoHandle. The engine decides what to show.
+// stamp answers kNoFile, a scan answers false when its directory cannot be
+// read to its end, and a handle that cannot be had is kNoHandle. The engine
+// decides what to show.
 #pragma once
 
 #include <cstdint>
@@ -35,19 +36,31 @@ class FileSystem {
   // True when |path| exists and is a directory; a trailing separator is
   // accepted.
   virtual bool IsDirectory(const std::string& path) = 0;
-  // The stamp of the file |path| names; kNoFile when there is no such file or
-  // it is a directory.
-  virtual DosDateTime FileAge(const std::string& path) = 0;
+  // The stamp of the file |path| names, and in |instant| its write time as
+  // SearchEntry::instant gives it; kNoFile when there is no such file or it
+  // is a directory.
+  virtual DosDateTime FileAge(const std::string& path, std::int64_t& instant) = 0;
+  DosDateTime FileAge(const std::string& path) {
+    std::int64_t instant;
+    return FileAge(path, instant);
+  }
   bool FileExists(const std::string& path) { return FileAge(path) != kNoFile; }
-  // Creates exactly one directory, whose parent must exist.
-  virtual bool CreateDirectory(const std::string& path) = 0;
+  // Creates exactly one directory, whose parent must exist, with the
+  // permissions of the directory |model| where the system has them.
+  virtual bool CreateDirectory(const std::string& path, const std::string& model) = 0;
+  // The top of the destination tree that a walk works in, as the user named
+  // it (it may be a link). Below it no link to a directory is followed: such
+  // a link is not a directory to the directory test, and nothing is ever
+  // created or written through it. An empty root lifts the rule.
+  virtual void SetDestinationRoot(const std::string& root) = 0;
   // Replaces |entries| with the entries that match |pattern| (a directory
   // part followed by a name or a mask). An entry is left out when it has
   // any of the attributes hidden, system, volume label or directory that
   // |attributeSet| lacks. "." and ".." come back when the mask matches them.
-  // A pattern that matches nothing or names an unreadable directory yields
-  // no entries.
-  virtual void Scan(const std::string& pattern, unsigned attributeSet,
+  // False when the directory exists but cannot be read to its end (the
+  // entries read until then are kept); a pattern that matches nothing, or
+  // whose directory does not exist, is a complete scan without entries.
+  virtual bool Scan(const std::string& pattern, unsigned attributeSet,
                     std::vector<SearchEntry>& entries) = 0;
   // The whole content of a regular file; false when it cannot be read.
   virtual bool ReadWholeFile(const std::string& path, std::string& bytes) = 0;
@@ -60,14 +73,19 @@ class FileSystem {
   // permissions. The data goes to a temporary file beside the target, which
   // replaces the target only when it is complete, so a failed copy leaves
   // the old target whole and no temporary file behind. An existing target
-  // that is read-only, hidden or not a regular file is not replaced.
+  // that is read-only, hidden or not a regular file is not replaced. A
+  // source whose size or time changed while it was copied fails the copy.
   bool CopyFile(const std::string& source, const std::string& target);
 
   // The steps of CopyFile, in the order it takes them.
   virtual Handle OpenSource(const std::string& path) = 0;  // a regular file only
   virtual bool TargetReplaceable(const std::string& target) = 0;
   virtual Handle CreateTemporary(const std::string& target, std::string& temporaryPath) = 0;
+  // False also when fewer bytes came than the source held when opened.
   virtual bool CopyContents(Handle source, Handle temporary) = 0;
+  // True when the open source still has the size and time it had when
+  // opened.
+  virtual bool SourceUnchanged(Handle source) = 0;
   virtual bool CopyStampAndMode(Handle source, Handle temporary) = 0;
   // Closes the temporary file; false when the system reports a late write
   // error.

@@ -6,7 +6,10 @@
 
 #include <cerrno>
 #include <climits>
+#include <csignal>
 #include <ctime>
+
+#include "TemporaryCleanup.h"
 
 #if defined(__APPLE__)
 #define st_mtim st_mtimespec
@@ -32,6 +35,26 @@ DosDateTime StampOf(const struct stat& st) {
   if (!localtime_r(&seconds, &local))
     local.tm_year = seconds < 0 ? 0 : 9999;  // clamped by the packing
   return PackDosDateTime(local);
+}
+
+std::int64_t InstantOfStat(const struct stat& st) { return InstantOf(st.st_mtim.tv_sec); }
+
+// True when |name| is a temporary file of a copy made by a process that no
+// longer exists (".trasvex-PID-N.tmp", PID not this process).
+bool StaleTemporary(std::string_view name) {
+  constexpr std::string_view kPrefix = ".trasvex-", kSuffix = ".tmp";
+  if (!name.starts_with(kPrefix) || !name.ends_with(kSuffix))
+    return false;
+  name.remove_prefix(kPrefix.size());
+  name.remove_suffix(kSuffix.size());
+  const std::size_t dash = name.find('-');
+  constexpr std::string_view kDigits = "0123456789";
+  if (dash == 0 || dash > 9 || name.find_first_not_of(kDigits) != dash ||
+      name.size() == dash + 1 ||
+      name.find_first_not_of(kDigits, dash + 1) != std::string_view::npos)
+    return false;
+  const pid_t pid = pid_t(std::stol(std::string(name.substr(0, dash))));
+  return pid != ::getpid() && ::kill(pid, 0) == -1 && errno == ESRCH;
 }
 
 bool IsHiddenName(std::string_view name) {
@@ -93,12 +116,14 @@ void PosixFileSystem::ForgetLookUps() {
 
 void PosixFileSystem::ReleaseHandles() {
   ForgetLookUps();
+  swept_.clear();
+  targets_.SetRoot("");
   targets_.Clear();
   sources_.Clear();
 }
 
 int PosixFileSystem::Locate(DirectoryChain& chain, std::string_view path, std::string& name) {
-  if (path.size() >= PATH_MAX) {
+  if (path.size() > kLongestPath) {
     errno = ENAMETOOLONG;
     return -1;
   }
@@ -128,7 +153,8 @@ bool PosixFileSystem::IsDirectory(const std::string& path) {
     return false;
   if (name.empty())  // the root
     return ::stat("/", &st) == 0;
-  return ::fstatat(dirFd, name.c_str(), &st, 0) == 0 && S_ISDIR(st.st_mode);
+  const int follow = targets_.Below(path) ? AT_SYMLINK_NOFOLLOW : 0;
+  return ::fstatat(dirFd, name.c_str(), &st, follow) == 0 && S_ISDIR(st.st_mode);
 }
 
 int PosixFileSystem::LookUpTarget(const std::string& path, struct stat& st) {
@@ -152,20 +178,39 @@ int PosixFileSystem::LookUpTarget(const std::string& path, struct stat& st) {
   return error;
 }
 
-DosDateTime PosixFileSystem::FileAge(const std::string& path) {
+DosDateTime PosixFileSystem::FileAge(const std::string& path, std::int64_t& instant) {
   struct stat st;
   if (LookUpTarget(path, st) != 0 || !S_ISREG(st.st_mode))
     return kNoFile;
+  instant = InstantOfStat(st);
   return StampOf(st);
 }
 
-bool PosixFileSystem::CreateDirectory(const std::string& path) {
+bool PosixFileSystem::CreateDirectory(const std::string& path, const std::string& model) {
+  struct stat st;
+  const int modelFd = model.empty() ? -1 : sources_.Open(model);
+  const mode_t mode = modelFd != -1 && ::fstat(modelFd, &st) == 0 ? st.st_mode & 0777 : 0777;
   std::string name;
   const int dirFd = LocateDirectory(path, name);
-  if (dirFd == -1 || name.empty() || ::mkdirat(dirFd, name.c_str(), 0777) != 0)
+  if (dirFd == -1 || name.empty() || ::mkdirat(dirFd, name.c_str(), mode) != 0)
     return false;
   created_.path = path;
   return true;
+}
+
+void PosixFileSystem::SetDestinationRoot(const std::string& root) {
+  ForgetLookUps();
+  targets_.SetRoot(root);
+}
+
+void PosixFileSystem::SweepOnce(const std::string& directory, const std::string& target) {
+  if (directory == swept_ || !NameInCreated(target).empty())
+    return;
+  swept_ = directory;
+  DIR* dir = targets_.Entries(directory);
+  while (const dirent* entry = dir ? ::readdir(dir) : nullptr)
+    if (StaleTemporary(entry->d_name))
+      ::unlinkat(::dirfd(dir), entry->d_name, 0);
 }
 
 std::string_view PosixFileSystem::NameInCreated(std::string_view path) const {
@@ -177,20 +222,24 @@ std::string_view PosixFileSystem::NameInCreated(std::string_view path) const {
   return name.find('/') == std::string_view::npos ? name : std::string_view();
 }
 
-void PosixFileSystem::Scan(const std::string& pattern, unsigned attributeSet,
+bool PosixFileSystem::Scan(const std::string& pattern, unsigned attributeSet,
                            std::vector<SearchEntry>& entries) {
   entries.clear();
   const std::size_t slash = pattern.rfind('/');
-  if (slash != std::string::npos && slash + 1 >= PATH_MAX)
-    return;
+  if (slash != std::string::npos && slash > kLongestPath)
+    return false;
   const std::string_view directory = slash == std::string::npos ? std::string_view(".")
                                      : slash == 0 ? std::string_view("/")
                                                   : std::string_view(pattern).substr(0, slash);
   const std::string_view mask = std::string_view(pattern).substr(slash + 1);
   DIR* dir = sources_.Entries(directory);
   if (!dir)
-    return;
-  while (const dirent* entry = ::readdir(dir)) {
+    return errno == ENOENT || errno == ENOTDIR;  // nothing there to match
+  for (;;) {
+    errno = 0;
+    const dirent* entry = ::readdir(dir);
+    if (!entry)
+      return errno == 0;
     const std::string_view name = entry->d_name;
     if ((IsHiddenName(name) && !(attributeSet & kHidden)) || !MatchesMask(mask, name))
       continue;
@@ -204,6 +253,7 @@ void PosixFileSystem::Scan(const std::string& pattern, unsigned attributeSet,
     found.attributes = attributes;
     found.size = (attributes & kDirectory) ? 0 : st.st_size;
     found.stamp = StampOf(st);
+    found.instant = InstantOfStat(st);
   }
 }
 
@@ -261,11 +311,15 @@ FileSystem::Handle PosixFileSystem::CreateTemporary(const std::string& target,
   if (dirFd == -1)
     return kNoHandle;
   const std::string directory = target.substr(0, target.size() - name.size());
+  SweepOnce(directory, target);
   const mode_t mode = source_.st_mode & 0777;
   for (int attempt = 0; attempt < kTemporaryAttempts; ++attempt) {
     // A hidden name, so that a scan running meanwhile passes it over.
     const std::string temporary =
         temporaryPrefix_ + std::to_string(++temporaryCounter_) + ".tmp";
+    // Marked before it exists, so that a signal finds it marked the moment
+    // it does.
+    TemporaryCleanup::Mark(dirFd, temporary.c_str());
     const int fd = ::openat(dirFd, temporary.c_str(),
                             O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, mode);
     if (fd >= 0) {
@@ -273,8 +327,9 @@ FileSystem::Handle PosixFileSystem::CreateTemporary(const std::string& target,
       return fd;
     }
     if (errno != EEXIST)
-      return kNoHandle;
+      break;
   }
+  TemporaryCleanup::Unmark();
   return kNoHandle;
 }
 
@@ -290,7 +345,7 @@ bool PosixFileSystem::CopyContents(Handle source, Handle temporary) {
       continue;
     }
     if (copied == 0)
-      return true;  // the source shrank meanwhile
+      return false;  // the source shrank meanwhile
     if (errno == EINTR)
       continue;
     if (errno != EXDEV && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP &&
@@ -303,7 +358,7 @@ bool PosixFileSystem::CopyContents(Handle source, Handle temporary) {
   while (remaining > 0) {
     const ssize_t got = ::read(in, buffer, sizeof buffer);
     if (got == 0)
-      return true;
+      return false;  // the source shrank meanwhile
     if (got < 0) {
       if (errno == EINTR)
         continue;
@@ -318,6 +373,13 @@ bool PosixFileSystem::CopyContents(Handle source, Handle temporary) {
     remaining -= got;
   }
   return true;
+}
+
+bool PosixFileSystem::SourceUnchanged(Handle source) {
+  struct stat now;
+  return ::fstat(int(source), &now) == 0 && now.st_size == source_.st_size &&
+         now.st_mtim.tv_sec == source_.st_mtim.tv_sec &&
+         now.st_mtim.tv_nsec == source_.st_mtim.tv_nsec;
 }
 
 bool PosixFileSystem::CopyStampAndMode(Handle /*source*/, Handle temporary) {
@@ -340,6 +402,7 @@ bool PosixFileSystem::ReplaceTarget(const std::string& temporaryPath, const std:
     return false;
   if (!Rename(dirFd, temporaryName.c_str(), name.c_str(), targetAbsent_))
     return false;
+  TemporaryCleanup::Unmark();
   const std::string_view created = NameInCreated(target);
   if (!created.empty())
     created_.names.emplace(created);
@@ -352,6 +415,7 @@ void PosixFileSystem::RemoveTemporary(const std::string& temporaryPath) {
   const int dirFd = Locate(targets_, temporaryPath, name);
   if (dirFd != -1)
     ::unlinkat(dirFd, name.c_str(), 0);
+  TemporaryCleanup::Unmark();
 }
 
 void PosixFileSystem::CloseSource(Handle source) { ::close(int(source)); }

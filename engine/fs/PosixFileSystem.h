@@ -11,9 +11,15 @@
 //   honoured), packed with the zone rules of that instant;
 // - names match masks without case for ASCII letters; the destination
 //   look-ups are exact, as the file system itself is.
+// - below a mapping's destination no symbolic link to a directory is
+//   followed, so a link put there never leads a copy outside the tree;
+// - temporary files are named ".trasvex-PID-N.tmp"; before the first copy
+//   into a directory that it did not create, a run removes from it those of
+//   processes that no longer exist.
 // Look-ups of names go through open directory handles (DirectoryChain), so
-// the kernel does not resolve the whole path again for every file; paths
-// longer than the system's limit fail all the same.
+// the kernel does not resolve the whole path again for every file, and
+// paths longer than the system takes in one call still work, up to
+// kLongestPath.
 #pragma once
 
 #include <sys/stat.h>
@@ -39,10 +45,15 @@ class PosixFileSystem final : public FileSystem {
   std::string DateSeparator() const override { return "/"; }
   std::string TimeSeparator() const override { return ":"; }
 
+  // The longest path taken: where a walk nested in itself ends.
+  static constexpr std::size_t kLongestPath = 16384;
+
   bool IsDirectory(const std::string& path) override;
-  DosDateTime FileAge(const std::string& path) override;
-  bool CreateDirectory(const std::string& path) override;
-  void Scan(const std::string& pattern, unsigned attributeSet,
+  using FileSystem::FileAge;
+  DosDateTime FileAge(const std::string& path, std::int64_t& instant) override;
+  bool CreateDirectory(const std::string& path, const std::string& model) override;
+  void SetDestinationRoot(const std::string& root) override;
+  bool Scan(const std::string& pattern, unsigned attributeSet,
             std::vector<SearchEntry>& entries) override;
   bool ReadWholeFile(const std::string& path, std::string& bytes) override;
   void ReleaseHandles() override;
@@ -51,6 +62,7 @@ class PosixFileSystem final : public FileSystem {
   bool TargetReplaceable(const std::string& target) override;
   Handle CreateTemporary(const std::string& target, std::string& temporaryPath) override;
   bool CopyContents(Handle source, Handle temporary) override;
+  bool SourceUnchanged(Handle source) override;
   bool CopyStampAndMode(Handle source, Handle temporary) override;
   bool CloseTemporary(Handle temporary) override;
   bool ReplaceTarget(const std::string& temporaryPath, const std::string& target) override;
@@ -59,8 +71,8 @@ class PosixFileSystem final : public FileSystem {
 
  private:
   // The handle of |path|'s directory in |chain| and the name relative to
-  // it; -1 when it cannot be opened or the path is longer than the system
-  // takes.
+  // it; -1 when it cannot be opened or the path is longer than
+  // kLongestPath.
   static int Locate(DirectoryChain& chain, std::string_view path, std::string& name);
   // Drops what was remembered about the destination.
   void ForgetLookUps();
@@ -87,6 +99,9 @@ class PosixFileSystem final : public FileSystem {
   };
   // The name of |path| when it lies right inside the directory created last.
   std::string_view NameInCreated(std::string_view path) const;
+  // Removes the temporary files of ended processes from |directory| (the
+  // directory part of |target|), unless it was swept or created last.
+  void SweepOnce(const std::string& directory, const std::string& target);
 
   DirectoryChain targets_;  // destination look-ups, directories and the copy's target
   DirectoryChain sources_;  // scans and the copy's source
@@ -95,6 +110,7 @@ class PosixFileSystem final : public FileSystem {
   struct stat source_ {};  // the source of the copy in progress
   mode_t umask_;
   const std::string temporaryPrefix_;  // with the process id
+  std::string swept_;  // the directory swept of stale temporary files last
   unsigned temporaryCounter_ = 0;
   bool targetAbsent_ = false;  // the copy's target did not exist when checked
 };

@@ -30,12 +30,22 @@ inline bool LeftOutOfScan(unsigned attributes, unsigned attributeSet) {
   return (attributes & kFiltered & ~attributeSet) != 0;
 }
 
+// An instant for SearchEntry::instant: |seconds| rounded down to an even
+// number, so that times within one two-second slot are equal.
+inline constexpr std::int64_t InstantOf(std::int64_t seconds) {
+  return seconds & ~std::int64_t(1);
+}
+
 // One entry that a directory scan returns.
 struct SearchEntry {
   std::string name;        // without directory
   std::int64_t size = 0;   // the true size in bytes; 0 for a directory
   unsigned attributes = 0;
-  DosDateTime stamp = kNoFile;
+  DosDateTime stamp = kNoFile;  // as the listing shows it, in local time
+  // The write time on a clock that does not jump (seconds of UTC, rounded
+  // down to an even number), which orders two stamps in time also across a
+  // change of the local clock.
+  std::int64_t instant = 0;
 
   bool IsDirectory() const { return attributes & kDirectory; }
   bool IsDotOrDotDot() const { return name == "." || name == ".."; }

@@ -36,6 +36,28 @@ std::uint64_t TicksOf(const FILETIME& time) {
   return (std::uint64_t(time.dwHighDateTime) << 32) | time.dwLowDateTime;
 }
 
+std::int64_t InstantOfTime(const FILETIME& written) {
+  constexpr std::uint64_t kTicksPerSecond = 10000000;
+  return InstantOf(std::int64_t(TicksOf(written) / kTicksPerSecond));
+}
+
+std::uint64_t SizeOf(DWORD high, DWORD low) { return (std::uint64_t(high) << 32) | low; }
+
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+// True when |path| lies below |root|: it begins with it and goes on past a
+// separator.
+bool LiesBelow(const std::string& path, const std::string& root) {
+  if (root.empty() || path.size() <= root.size() || !path.starts_with(root))
+    return false;
+  std::size_t next = root.size();
+  if (!IsSeparator(root.back()) && !IsSeparator(path[next]))
+    return false;
+  while (next < path.size() && IsSeparator(path[next]))
+    ++next;
+  return next < path.size();
+}
+
 DosDateTime StampOf(const FILETIME& written) {
   FILETIME local = written;
   ::FileTimeToLocalFileTime(&written, &local);
@@ -114,28 +136,37 @@ WindowsFileSystem::WindowsFileSystem()
 
 bool WindowsFileSystem::IsDirectory(const std::string& path) {
   const DWORD attributes = ::GetFileAttributesW(ApiPath(path).c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+  const DWORD notFollowed = LiesBelow(path, root_) ? FILE_ATTRIBUTE_REPARSE_POINT : 0;
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+         !(attributes & notFollowed);
 }
 
-DosDateTime WindowsFileSystem::FileAge(const std::string& path) {
+DosDateTime WindowsFileSystem::FileAge(const std::string& path, std::int64_t& instant) {
   WIN32_FIND_DATAW data;
   if (path.empty() || !FindFirst(path, data, nullptr) ||
       (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
     return kNoFile;
+  instant = InstantOfTime(data.ftLastWriteTime);
   return StampOf(data.ftLastWriteTime);
 }
 
-bool WindowsFileSystem::CreateDirectory(const std::string& path) {
+bool WindowsFileSystem::CreateDirectory(const std::string& path, const std::string& /*model*/) {
   return !path.empty() && ::CreateDirectoryW(ApiPath(path).c_str(), nullptr);
 }
 
-void WindowsFileSystem::Scan(const std::string& pattern, unsigned attributeSet,
+bool WindowsFileSystem::Scan(const std::string& pattern, unsigned attributeSet,
                              std::vector<SearchEntry>& entries) {
   entries.clear();
   WIN32_FIND_DATAW data;
   HANDLE find;
-  if (pattern.empty() || !FindFirst(pattern, data, &find))
-    return;
+  if (pattern.empty())
+    return true;
+  if (!FindFirst(pattern, data, &find)) {
+    // Nothing matches, no such directory, or a mask no name can match.
+    const DWORD error = ::GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
+           error == ERROR_NO_MORE_FILES || error == ERROR_INVALID_NAME;
+  }
   do {
     if (IsLink(data))
       FollowLink(DirectoryPart(pattern) + Utf8Text(data.cFileName), data);
@@ -147,10 +178,13 @@ void WindowsFileSystem::Scan(const std::string& pattern, unsigned attributeSet,
     entry.attributes = attributes;
     entry.size = (attributes & kDirectory)
                      ? 0
-                     : std::int64_t((std::uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
+                     : std::int64_t(SizeOf(data.nFileSizeHigh, data.nFileSizeLow));
     entry.stamp = StampOf(data.ftLastWriteTime);
+    entry.instant = InstantOfTime(data.ftLastWriteTime);
   } while (::FindNextFileW(find, &data));
+  const bool complete = ::GetLastError() == ERROR_NO_MORE_FILES;
   ::FindClose(find);
+  return complete;
 }
 
 bool WindowsFileSystem::ReadWholeFile(const std::string& path, std::string& bytes) {
@@ -186,6 +220,7 @@ FileSystem::Handle WindowsFileSystem::OpenSource(const std::string& path) {
   }
   sourceAttributes_ = information.dwFileAttributes;
   sourceWriteTime_ = std::int64_t(TicksOf(information.ftLastWriteTime));
+  sourceSize_ = SizeOf(information.nFileSizeHigh, information.nFileSizeLow);
   return FromWin(file);
 }
 
@@ -220,16 +255,24 @@ FileSystem::Handle WindowsFileSystem::CreateTemporary(const std::string& target,
 
 bool WindowsFileSystem::CopyContents(Handle source, Handle temporary) {
   buffer_.resize(kCopyBufferSize);
-  for (;;) {
+  for (std::uint64_t copied = 0;;) {
     DWORD got = 0;
     if (!::ReadFile(ToWin(source), buffer_.data(), DWORD(buffer_.size()), &got, nullptr))
       return false;
     if (got == 0)
-      return true;
+      return copied == sourceSize_;  // fewer bytes: the source shrank meanwhile
     DWORD written = 0;
     if (!::WriteFile(ToWin(temporary), buffer_.data(), got, &written, nullptr) || written != got)
       return false;
+    copied += got;
   }
+}
+
+bool WindowsFileSystem::SourceUnchanged(Handle source) {
+  BY_HANDLE_FILE_INFORMATION now;
+  return ::GetFileInformationByHandle(ToWin(source), &now) &&
+         std::int64_t(TicksOf(now.ftLastWriteTime)) == sourceWriteTime_ &&
+         SizeOf(now.nFileSizeHigh, now.nFileSizeLow) == sourceSize_;
 }
 
 bool WindowsFileSystem::CopyStampAndMode(Handle /*source*/, Handle temporary) {

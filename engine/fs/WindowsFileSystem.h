@@ -9,7 +9,10 @@
 //   link loop is never walked; a link to a file counts as that file;
 // - stamps: the last-write time in local time (FileTimeToLocalFileTime, so
 //   with the bias in force now), packed by FileTimeToDosDateTime; times
-//   before 1980 or after 2107 are clamped to the nearest stamp;
+//   before 1980 or after 2107 are clamped to the nearest stamp; stamps are
+//   ordered by the UTC time itself;
+// - below a mapping's destination a directory that is a link or a junction
+//   is not a directory, so nothing is created or written through it;
 // - an existing target that is read-only or hidden is never replaced;
 // - a path whose full form (relative ones from the current folder) is too
 //   long for the classic API is given in full with the "\\?\" prefix
@@ -34,9 +37,11 @@ class WindowsFileSystem final : public FileSystem {
   std::string TimeSeparator() const override { return timeSeparator_; }
 
   bool IsDirectory(const std::string& path) override;
-  DosDateTime FileAge(const std::string& path) override;
-  bool CreateDirectory(const std::string& path) override;
-  void Scan(const std::string& pattern, unsigned attributeSet,
+  using FileSystem::FileAge;
+  DosDateTime FileAge(const std::string& path, std::int64_t& instant) override;
+  bool CreateDirectory(const std::string& path, const std::string& model) override;
+  void SetDestinationRoot(const std::string& root) override { root_ = root; }
+  bool Scan(const std::string& pattern, unsigned attributeSet,
             std::vector<SearchEntry>& entries) override;
   bool ReadWholeFile(const std::string& path, std::string& bytes) override;
 
@@ -44,6 +49,7 @@ class WindowsFileSystem final : public FileSystem {
   bool TargetReplaceable(const std::string& target) override;
   Handle CreateTemporary(const std::string& target, std::string& temporaryPath) override;
   bool CopyContents(Handle source, Handle temporary) override;
+  bool SourceUnchanged(Handle source) override;
   bool CopyStampAndMode(Handle source, Handle temporary) override;
   bool CloseTemporary(Handle temporary) override;
   bool ReplaceTarget(const std::string& temporaryPath, const std::string& target) override;
@@ -53,9 +59,11 @@ class WindowsFileSystem final : public FileSystem {
  private:
   const std::string dateSeparator_;
   const std::string timeSeparator_;
+  std::string root_;  // the destination root of the mapping in progress
   // The source of the copy in progress.
   std::uint32_t sourceAttributes_ = 0;
   std::int64_t sourceWriteTime_ = 0;
+  std::uint64_t sourceSize_ = 0;
   std::vector<char> buffer_;
   unsigned temporaryCounter_ = 0;
   bool targetAbsent_ = false;  // the copy's target did not exist when checked

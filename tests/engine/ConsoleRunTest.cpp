@@ -3,10 +3,15 @@
 #include "fs/WindowsApi.h"
 #else
 #include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
 #endif
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 
 #include "ConfigLines.h"
@@ -92,6 +97,10 @@ TEST_F(ConsoleRun, CellsWithLineBreaksStayOnOneLine) {
   EXPECT_NE(out_.str().find("\ta\\tb\\nc\\r\t.TXT\t"), std::string::npos);
   const std::string output = out_.str();
   EXPECT_EQ(std::count(output.begin(), output.end(), '\n'), 1);
+  std::filesystem::create_directories(P("dst/a\tb\nc\r.txt"));  // the copy fails
+  EXPECT_EQ(RunConsole({P("lista.rtf"), "AUTO"}), ConsoleHost::kMessagesShown);
+  EXPECT_EQ(err_.str(), "ERROR: No se pudo copiar el archivo " + P("src") +
+                            "/a\\tb\\nc\\r.txt\nArchs (1): 0 copias, 1 fallos.\n");
 }
 #endif
 
@@ -186,6 +195,45 @@ TEST_F(Program, ExitStatusTellsHowTheRunWent) {
   EXPECT_EQ(Start("falta.rtf AUTO", &output), 2);
   EXPECT_EQ(output, "Cannot open file falta.rtf.\n");
 }
+
+#ifndef _WIN32
+// A signal that ends the program while it copies a large file: the
+// temporary file goes, and the program ends as that signal ends it.
+TEST_F(Program, ASignalMidCopyLeavesNoTemporaryFile) {
+  tree_.Add("dst/");
+  tree_.Add("src/");
+  {
+    std::ofstream big(P("src/grande.bin"), std::ios::binary);
+    const std::string block(1 << 20, 'x');
+    for (int i = 0; i < 256; ++i)
+      big.write(block.data(), std::streamsize(block.size()));
+  }
+  WriteConfig({"dst = src"});
+  for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+    SCOPED_TRACE(signal);
+    const pid_t child = ::fork();
+    if (child == 0) {
+      for (const char* variable : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        ::unsetenv(variable);
+      if (::chdir(tree_.Root().c_str()) == 0)
+        ::execl(TRASVEX_PROGRAM, TRASVEX_PROGRAM, "lista.rtf", "AUTO", nullptr);
+      ::_exit(127);
+    }
+    bool copying = false;
+    for (int wait = 0; wait < 20000 && !copying; ++wait) {
+      copying = !tree_.List("dst").empty();
+      if (!copying)
+        ::usleep(500);
+    }
+    ::kill(child, signal);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(copying);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
+    EXPECT_EQ(tree_.List("dst"), std::vector<std::string>());
+  }
+}
+#endif
 
 TEST_F(Program, WithoutADisplayOnlyAnAutoRunStarts) {
   tree_.Add("src/a.txt 2020-01-01 00:00:00");

@@ -1,9 +1,10 @@
 // How a run takes what the file system throws at it: every step of a copy
-// failing, a source that vanishes between the scan and the copy, and a
-// directory that cannot be read. A failed copy keeps the old target whole,
-// leaves no temporary file, shows its message, counts in Fallidos, and the
-// run goes on.
+// failing, a source that vanishes between the scan and the copy or changes
+// while it is copied, and a directory that cannot be read. A failed copy
+// keeps the old target whole, leaves no temporary file, shows its message,
+// counts in Fallidos, and the run goes on.
 #include <filesystem>
+#include <functional>
 
 #include "EngineFixture.h"
 #include "FaultyFileSystem.h"
@@ -68,6 +69,7 @@ TEST_P(CopyStepFault, KeepsTheOldTargetAndLeavesNoTemporaryFile) {
 INSTANTIATE_TEST_SUITE_P(EveryStep, CopyStepFault,
                          ::testing::Values(Operation::kOpenSource, Operation::kCreateTemporary,
                                            Operation::kCopyContents,
+                                           Operation::kSourceUnchanged,
                                            Operation::kCopyStampAndMode,
                                            Operation::kCloseTemporary,
                                            Operation::kReplaceTarget));
@@ -94,19 +96,70 @@ TEST_F(Faults, AFileThatAppearsBeforeTheRenameIsNeverOverwritten) {
   EXPECT_EQ(tree_.Read("dst/a.txt"), std::string(200000, 'x'));  // an old target is replaced
 }
 
-TEST_F(Faults, ADirectoryThatCannotBeReadYieldsNothingAndTheWalkGoesOn) {
+// A scan that stops early (an unreadable directory, or a read error part of
+// the way) is one failure of its directory; what it read is handled.
+TEST_F(Faults, ADirectoryThatCannotBeReadToItsEndIsAFailureAndTheWalkGoesOn) {
   tree_.Add("src/sub/b.txt 2022-01-01 00:00:00");
+  tree_.Add("src/sub/c.txt 2022-01-01 00:00:00");
   tree_.Add("src/sub/hondo/c.txt 2022-01-01 00:00:00");
   faulty_.beforeCall = [this](Operation operation, const std::string& pattern) {
     if (operation == Operation::kScan && pattern.starts_with(Expand("@/src/sub/*")))
       faulty_.FailOn(Operation::kScan, faulty_.Calls(Operation::kScan) + 1);
   };
   RunThreeMappings();
-  EXPECT_TRUE(host_.messages.empty());
+  EXPECT_EQ(host_.messages,
+            Names{"ERROR: No se ha podido leer el directorio " + P("src/sub") + "."});
   EXPECT_EQ(tree_.Read("dst/a.txt"), std::string(200000, 'x'));
-  EXPECT_TRUE(tree_.List("dst/sub").empty());  // created before its scan
+  EXPECT_EQ(tree_.List("dst/sub"), Names{"b.txt"});  // what the scan read
   EXPECT_EQ(tree_.Read("dst-otro/b.txt"), "otro/b.txt");
-  EXPECT_EQ(faultyEngine_.Counters().fallidos, 0);
+  EXPECT_EQ(faultyEngine_.Counters().fallidos, 1);
+  // A mapping's own source, and a directory that is merely empty.
+  tree_.Add("vacio/");
+  host_.messages.clear();
+  faulty_.beforeCall = nullptr;
+  faulty_.FailOn(Operation::kScan, faulty_.Calls(Operation::kScan) + 1);
+  host_.lines = {Expand("@/dst = @/src/*.txt"), Expand("@/dst-vacio = @/vacio")};
+  faultyEngine_.CopyBtnClick();
+  EXPECT_EQ(host_.messages,
+            Names{"ERROR: No se ha podido leer el directorio " + P("src") + "."});
+  EXPECT_EQ(host_.status[1], "Archs (0): 0 copias, 1 fallos.");
+}
+
+// The source read to its end, yet not as it was when opened: the copy
+// fails, the old target stays whole and the next run copies it again.
+TEST_F(Faults, ASourceThatChangesWhileCopiedFailsItsCopy) {
+#ifdef _WIN32
+  GTEST_SKIP() << "a source being copied is open without write sharing";
+#endif
+  const std::string source = P("src/a.txt");
+  const std::vector<std::pair<Operation, std::function<void()>>> changes = {
+      {Operation::kSourceUnchanged, [&] { tree_.Write("src/a.txt", std::string(200001, 'y')); }},
+      {Operation::kCopyContents, [&] { std::filesystem::resize_file(source, 100); }},
+      {Operation::kSourceUnchanged,
+       [&] {  // the same size, a new time within the same two-second slot
+         tree_.Write("src/a.txt", std::string(200000, 'z'));
+         tree_.SetStamp("src/a.txt", "2022-01-01 00:00:01");
+       }},
+  };
+  for (const auto& [operation, change] : changes) {
+    tree_.Write("src/a.txt", std::string(200000, 'x'));
+    tree_.SetStamp("src/a.txt", "2022-01-01 00:00:00");
+    tree_.Write("dst/a.txt", "dst/a.txt");
+    tree_.SetStamp("dst/a.txt", "2020-01-01 00:00:00");
+    host_.messages.clear();
+    faulty_.beforeCall = [&, operation = operation, change = change](Operation called,
+                                                                     const std::string&) {
+      if (called == operation)
+        change();
+    };
+    RunThreeMappings();
+    SCOPED_TRACE(int(operation));
+    ExpectFailedAndUntouched(1);
+    EXPECT_EQ(host_.messages, Names{CopyError("src/a.txt")});
+    faulty_.beforeCall = nullptr;
+    RunThreeMappings();
+    EXPECT_EQ(tree_.Read("dst/a.txt"), tree_.Read("src/a.txt"));
+  }
 }
 
 TEST_F(Faults, AListingSkipsADestinationItCannotCreate) {

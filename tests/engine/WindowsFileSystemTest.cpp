@@ -80,6 +80,22 @@ TEST_F(WindowsFiles, ALinkToAFileIsThatFileALinkToADirectoryIsSystem) {
   EXPECT_TRUE(host_.rows.empty());  // the link's stamp is its file's
 }
 
+TEST_F(WindowsFiles, NoLinkBelowADestinationIsFollowed) {
+  tree_.Add("src/sub/b.txt 2020-01-01 00:00:00");
+  tree_.Add("dst/");
+  tree_.Add("fuera/");
+  ::CreateSymbolicLinkW(WideText(P("dst/sub")).c_str(), WideText(P("fuera")).c_str(),
+                        SYMBOLIC_LINK_FLAG_DIRECTORY |
+                            SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE);
+  if (!tree_.Exists("dst/sub"))
+    GTEST_SKIP() << "links cannot be created here (no privilege, or Wine)";
+  Run({"@/dst = @/src"});
+  EXPECT_TRUE(tree_.List("fuera").empty());
+  EXPECT_EQ(host_.messages,
+            Names{"ERROR: No se ha podido crear el directorio " + P("dst/sub") + "."});
+  EXPECT_EQ(Counters().fallidos, 1);
+}
+
 TEST_F(WindowsFiles, NamesOutsideTheCodePageAreFoundAndCopied) {
   const std::string names[] = {"año.txt", "Ωμέγα.txt", "日本語.txt", "emoji-\xF0\x9F\x98\x80.txt"};
   for (const std::string& name : names)
@@ -249,7 +265,7 @@ TEST_F(WindowsFiles, ATreeHundredsOfLevelsDeepIsCopied) {
   tree_.Add("src/");
   std::string directory = P("src");
   for (int level = 0; level < kLevels; ++level)
-    ASSERT_TRUE(fs_->CreateDirectory(directory += "\\d")) << level;
+    ASSERT_TRUE(fs_->CreateDirectory(directory += "\\d", "")) << level;
   tree_.Write("src" + deep + "/hoja.txt", "hoja");
   Run({"@/dst = @/src"});
   EXPECT_TRUE(host_.messages.empty());

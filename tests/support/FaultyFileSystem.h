@@ -1,11 +1,15 @@
 // A FileSystem that forwards every call to another one and makes the n-th
 // call of a chosen operation fail the way the system would, for tests:
 //
-//   Scan              no entries (a directory that cannot be read)
+//   Scan              the first half of the entries by name, "." and ".."
+//                     left out, then false (a directory that cannot be read
+//                     to its end)
 //   CreateDirectory   false (no permission)
 //   OpenSource        no handle (permission denied)
 //   CreateTemporary   no handle (no space for a new file)
-//   CopyContents      part of the data written, then false (no space left)
+//   CopyContents      part of the data written, then false (no space left,
+//                     or fewer bytes than the source held)
+//   SourceUnchanged   false (the source changed while it was copied)
 //   CopyStampAndMode  false
 //   CloseTemporary    closed, then false (a late write error)
 //   ReplaceTarget     false (the rename refused)
@@ -33,6 +37,7 @@ class FaultyFileSystem final : public FileSystem {
     kOpenSource,
     kCreateTemporary,
     kCopyContents,
+    kSourceUnchanged,
     kCopyStampAndMode,
     kCloseTemporary,
     kReplaceTarget,
@@ -53,20 +58,28 @@ class FaultyFileSystem final : public FileSystem {
   std::string DateSeparator() const override { return inner_.DateSeparator(); }
   std::string TimeSeparator() const override { return inner_.TimeSeparator(); }
   bool IsDirectory(const std::string& path) override { return inner_.IsDirectory(path); }
-  DosDateTime FileAge(const std::string& path) override { return inner_.FileAge(path); }
+  DosDateTime FileAge(const std::string& path, std::int64_t& instant) override {
+    return inner_.FileAge(path, instant);
+  }
+  void SetDestinationRoot(const std::string& root) override { inner_.SetDestinationRoot(root); }
   bool ReadWholeFile(const std::string& path, std::string& bytes) override {
     return inner_.ReadWholeFile(path, bytes);
   }
   void ReleaseHandles() override { inner_.ReleaseHandles(); }
 
-  bool CreateDirectory(const std::string& path) override {
-    return !Fails(Operation::kCreateDirectory, path) && inner_.CreateDirectory(path);
+  bool CreateDirectory(const std::string& path, const std::string& model) override {
+    return !Fails(Operation::kCreateDirectory, path) && inner_.CreateDirectory(path, model);
   }
-  void Scan(const std::string& pattern, unsigned attributeSet,
+  bool Scan(const std::string& pattern, unsigned attributeSet,
             std::vector<SearchEntry>& entries) override {
-    entries.clear();
     if (!Fails(Operation::kScan, pattern))
-      inner_.Scan(pattern, attributeSet, entries);
+      return inner_.Scan(pattern, attributeSet, entries);
+    inner_.Scan(pattern, attributeSet, entries);
+    std::erase_if(entries, [](const SearchEntry& entry) { return entry.IsDotOrDotDot(); });
+    std::sort(entries.begin(), entries.end(),
+              [](const SearchEntry& a, const SearchEntry& b) { return a.name < b.name; });
+    entries.resize(entries.size() / 2);
+    return false;
   }
   Handle OpenSource(const std::string& path) override {
     return Fails(Operation::kOpenSource, path) ? kNoHandle : inner_.OpenSource(path);
@@ -82,6 +95,9 @@ class FaultyFileSystem final : public FileSystem {
   bool CopyContents(Handle source, Handle temporary) override {
     const bool fails = Fails(Operation::kCopyContents, "");
     return inner_.CopyContents(source, temporary) && !fails;
+  }
+  bool SourceUnchanged(Handle source) override {
+    return !Fails(Operation::kSourceUnchanged, "") && inner_.SourceUnchanged(source);
   }
   bool CopyStampAndMode(Handle source, Handle temporary) override {
     return !Fails(Operation::kCopyStampAndMode, "") &&
