@@ -3,8 +3,10 @@
 //   make-tree small DIR   20,000 files of 1-16 KiB in 400 directories, 4 levels
 //   make-tree many DIR    100,000 files of 0-2 KiB in 1,885 directories
 //   make-tree big DIR     4 files of 256 MiB
-// Directories form a full tree (7 or 12 children per directory, three levels
-// below DIR); files are dealt to the directories in turn.
+//   make-tree share DIR   1,000 files of 0.1-8 KiB in 31 directories
+// Directories form a full tree (7, 12 or 5 children per directory, three
+// levels below DIR, two for 'share'); files are dealt to the directories in
+// turn.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -21,7 +23,8 @@ namespace {
 
 struct Shape {
   int files;
-  int branching;      // children of each directory, three levels deep
+  int branching;      // children of each directory
+  int levels;         // of directories below the root
   long minBytes;
   long maxBytes;
 };
@@ -68,13 +71,13 @@ bool WriteFile(const std::string& path, long bytes, Random& random, std::time_t 
   return ::close(fd) == 0 || Fail(path);
 }
 
-std::vector<std::string> MakeDirectories(const std::string& root, int branching) {
+std::vector<std::string> MakeDirectories(const std::string& root, const Shape& shape) {
   std::vector<std::string> directories{root};
   std::size_t levelStart = 0;
-  for (int level = 0; level < 3; ++level) {
+  for (int level = 0; level < shape.levels; ++level) {
     const std::size_t levelEnd = directories.size();
     for (std::size_t parent = levelStart; parent < levelEnd; ++parent)
-      for (int child = 0; child < branching; ++child)
+      for (int child = 0; child < shape.branching; ++child)
         directories.push_back(directories[parent] + "/d" + std::to_string(level) + "_" +
                               std::to_string(child));
     levelStart = levelEnd;
@@ -89,21 +92,23 @@ std::vector<std::string> MakeDirectories(const std::string& root, int branching)
 
 int main(int argc, char** argv) {
   if (argc != 3) {
-    std::fprintf(stderr, "usage: make-tree small|many|big DIR\n");
+    std::fprintf(stderr, "usage: make-tree small|many|big|share DIR\n");
     return 2;
   }
   const std::string kind = argv[1], root = argv[2];
   Shape shape;
   if (kind == "small")
-    shape = {20000, 7, 1024, 16384};
+    shape = {20000, 7, 3, 1024, 16384};
   else if (kind == "many")
-    shape = {100000, 12, 0, 2048};
+    shape = {100000, 12, 3, 0, 2048};
   else if (kind == "big")
-    shape = {4, 0, 256L << 20, 256L << 20};
+    shape = {4, 0, 0, 256L << 20, 256L << 20};
+  else if (kind == "share")
+    shape = {1000, 5, 2, 100, 8192};
   else
     return 2;
   Random random(0x5eed0000 + kind.size());
-  const std::vector<std::string> directories = MakeDirectories(root, shape.branching);
+  const std::vector<std::string> directories = MakeDirectories(root, shape);
   for (int i = 0; i < shape.files; ++i) {
     const std::string& directory = directories[std::size_t(i) % directories.size()];
     const std::string path = directory + "/f" + std::to_string(i) + (i % 3 ? ".txt" : ".dat");

@@ -9,8 +9,15 @@
 # round of each scenario warms the cache and is not counted) and the ratios
 # program/peer.
 #
-#   bench/run.sh [runs]          (default 5 timed runs; 'big' takes 3)
-#   ONLY="S3 S4" bench/run.sh    (times only those scenarios)
+# The share scenarios copy the 'share' tree onto a simulated network share
+# (bench/slowfs.c mounted over a folder of $BENCH, each request delayed by
+# SHARE_DELAY_US, default 1000):
+#   R1 initial copy                   R3 listing against an up-to-date copy,
+#   R2 no-op                             with TRASVEX_JOBS=1 and without
+#
+#   bench/run.sh [runs]          (default 5 timed runs; 'big' takes 3, R1-R3 at most 3)
+#   ONLY="S3 S4" bench/run.sh    (times only those scenarios; system calls and
+#                                 memory are counted when some S scenario runs)
 #
 # Work goes to $BENCH (default build-scale/bench). Old destinations are
 # moved aside and deleted at the end: ext4 does not reuse an inode freed in
@@ -20,24 +27,34 @@ source "$(dirname "$0")/../scripts/common.sh"
 
 RUNS="${1:-5}"
 BIG_RUNS=3
+SHARE_RUNS=$((RUNS < 3 ? RUNS : 3))
+SHARE_DELAY_US="${SHARE_DELAY_US:-1000}"
 BUILD="${BUILD_SCALE:-$ROOT/build-scale}"
 BENCH="${BENCH:-$BUILD/bench}"
 TREES="$BENCH/trees"
 WORK="$BENCH/work"
 OLD="$BENCH/old"
+SHARE="$BENCH/share"
+SHARE_BACKING="$BENCH/share-backing"
 unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
 
-ensure_packages "${BASE_PACKAGES[@]}" rsync strace time
+ensure_packages "${BASE_PACKAGES[@]}" rsync strace time libfuse3-dev fuse3 pkg-config
 cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=Release -DTRASVEX_WITH_WINDOW=OFF \
   -DTRASVEX_BUILD_TESTS=OFF >/dev/null
 cmake --build "$BUILD" -j "$JOBS" --target trasvex >"$BUILD/build.log" 2>&1 ||
   { cat "$BUILD/build.log"; exit 1; }
 PROGRAM="$BUILD/trasvex/trasvex"
 g++ -O2 -std=c++20 -o "$BUILD/make-tree" "$ROOT/bench/make-tree.cpp"
+# shellcheck disable=SC2046
+gcc -O2 -o "$BUILD/slowfs" "$ROOT/bench/slowfs.c" $(pkg-config --cflags --libs fuse3)
 
-rm -rf "$WORK" "$OLD"
+unmount_share() { fusermount3 -u "$SHARE" 2>/dev/null || fusermount3 -uz "$SHARE" 2>/dev/null || true; }
+unmount_share
+rm -rf "$WORK" "$OLD" "$SHARE_BACKING"
 mkdir -p "$TREES" "$WORK" "$OLD"
-trap 'rm -rf "$WORK" "$OLD"' EXIT
+trap 'unmount_share; rm -rf "$WORK" "$OLD" "$SHARE_BACKING" "$SHARE"' EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
 
 # The trees are kept between runs of this script; they never change.
 make_tree() {
@@ -52,17 +69,20 @@ make_tree() {
 
 # --- the commands -------------------------------------------------------
 
-# One command of a scenario: TOOL MODE SRC DST, MODE copy, update or list.
+# One command of a scenario: TOOL MODE SRC DST, MODE copy, update, list (to
+# a missing destination) or check (a listing against an up-to-date one).
+# The tool trasvex-j1 is the program with TRASVEX_JOBS=1.
 # The program's parameter list is written beforehand, outside the timing.
 prepare() {
   local tool="$1" src="$3" dst="$4"
-  [[ "$tool" == trasvex ]] && printf '%s = %s\r\n' "$dst" "$src" >"$WORK/lista.rtf"
+  [[ "$tool" == trasvex* ]] && printf '%s = %s\r\n' "$dst" "$src" >"$WORK/lista.rtf"
   sync
 }
 command_of() {
   local tool="$1" mode="$2" src="$3" dst="$4"
   case "$tool/$mode" in
-    trasvex/list) echo "$PROGRAM $WORK/lista.rtf AUTO LIST" ;;
+    trasvex/list | trasvex/check) echo "$PROGRAM $WORK/lista.rtf AUTO LIST" ;;
+    trasvex-j1/check) echo "env TRASVEX_JOBS=1 $PROGRAM $WORK/lista.rtf AUTO LIST" ;;
     trasvex/*) echo "$PROGRAM $WORK/lista.rtf AUTO" ;;
     rsync/list) echo "rsync -rtn --out-format=%n $src/ $dst/" ;;
     rsync/*) echo "rsync -rt $src/ $dst/" ;;
@@ -90,32 +110,39 @@ median() {
 
 declare -A MEDIAN
 fresh=0
+# Destinations go to DESTINATIONS and are retired to RETIRED, both on the
+# share for the share scenarios.
+DESTINATIONS="$WORK"
+RETIRED="$OLD"
 # Sets DST to a destination path never used before.
-new_destination() { DST="$WORK/dst$((++fresh))"; }
-retire() { mv "$1" "$OLD/$(basename "$1")"; }
+new_destination() { DST="$DESTINATIONS/dst$((++fresh))"; }
+retire() { mv "$1" "$RETIRED/$(basename "$1")"; }
+# The path behind a path on the share, reached without the delay.
+backing_of() { echo "${1/#"$SHARE"/"$SHARE_BACKING"}"; }
+wanted() { [[ -z "${ONLY:-}" || " $ONLY " == *" $1 "* ]]; }
+keeps_destination() { [[ "$1" == update || "$1" == check ]]; }
 
 # SCENARIO TREE MODE ROUNDS TOOLS...: copy and list get a missing destination
-# each run; update runs reuse each tool's destination (brought up to date
-# before the first round), and a hook may change the source between rounds.
+# each run; update and check runs reuse each tool's destination (brought up
+# to date before the first round), and a hook may change the source between
+# rounds.
 scenario() {
   local name="$1" tree="$2" mode="$3" rounds="$4"
   shift 4
-  if [[ -n "${ONLY:-}" && " $ONLY " != *" $name "* ]]; then
-    return 0
-  fi
+  wanted "$name" || return 0
   local -A times dst
   local tool round
-  if [[ "$mode" == update ]]; then
+  if keeps_destination "$mode"; then
     for tool in "$@"; do
       new_destination
       dst[$tool]="$DST"
-      cp -r --preserve=timestamps,mode "$TREES/$tree" "${dst[$tool]}"
+      cp -r --preserve=timestamps,mode "$TREES/$tree" "$(backing_of "${dst[$tool]}")"
     done
   fi
   for ((round = 0; round <= rounds; ++round)); do
     [[ "$(type -t "before_round_$name")" == function ]] && "before_round_$name" "$round"
     for tool in "$@"; do
-      if [[ "$mode" != update ]]; then
+      if ! keeps_destination "$mode"; then
         new_destination
         dst[$tool]="$DST"
       fi
@@ -123,13 +150,13 @@ scenario() {
       local took
       took="$(timed "$tool" "$mode" "$TREES/$tree" "${dst[$tool]}")"
       ((round > 0)) && times[$tool]+=" $took"
-      if [[ "$mode" != update && -e "${dst[$tool]}" ]]; then retire "${dst[$tool]}"; fi
+      if ! keeps_destination "$mode" && [[ -e "${dst[$tool]}" ]]; then retire "${dst[$tool]}"; fi
     done
   done
   for tool in "$@"; do
     # shellcheck disable=SC2086
     MEDIAN[$name/$tool]="$(median ${times[$tool]})"
-    if [[ "$mode" == update ]]; then retire "${dst[$tool]}"; fi
+    if keeps_destination "$mode"; then retire "${dst[$tool]}"; fi
   done
   echo "  $name done"
 }
@@ -139,18 +166,45 @@ before_round_S3() {
   xargs -d '\n' -a "$WORK/changed" touch -m -d "@$((1700000000 + 10 * $1))"
 }
 
-make_tree small
-make_tree many
-BIG=1
-free_kib="$(df -Pk "$BENCH" | awk 'NR==2 {print $4}')"
-if ((free_kib < (4 + 3 * (BIG_RUNS + 1)) * 1024 * 1024)); then
-  echo "'big' left out: it needs $((4 + 3 * (BIG_RUNS + 1))) GiB free in $BENCH"
-  BIG=0
-else
-  make_tree big
-fi
+# R1-R3 run on the simulated share, mounted for them only.
+share_scenarios() {
+  mkdir -p "$SHARE" "$SHARE_BACKING/old"
+  "$BUILD/slowfs" -o delay_us="$SHARE_DELAY_US" "$SHARE_BACKING" "$SHARE"
+  DESTINATIONS="$SHARE"
+  RETIRED="$SHARE/old"
+  scenario R1 share copy "$SHARE_RUNS" trasvex rsync cp
+  scenario R2 share update "$SHARE_RUNS" trasvex rsync cp
+  scenario R3 share check "$SHARE_RUNS" trasvex trasvex-j1
+  DESTINATIONS="$WORK"
+  RETIRED="$OLD"
+  unmount_share
+}
+any_wanted() {
+  local name
+  for name in "$@"; do wanted "$name" && return 0; done
+  return 1
+}
+LOCAL=0
+any_wanted S1 S2 S3 S4 S5 S6 && LOCAL=1
+SHARED=0
+any_wanted R1 R2 R3 && SHARED=1
 
-echo "timing ($RUNS runs each, commands taking turns)..."
+BIG=0
+if ((LOCAL)); then
+  make_tree small
+  make_tree many
+  free_kib="$(df -Pk "$BENCH" | awk 'NR==2 {print $4}')"
+  if ((free_kib < (4 + 3 * (BIG_RUNS + 1)) * 1024 * 1024)); then
+    echo "'big' left out: it needs $((4 + 3 * (BIG_RUNS + 1))) GiB free in $BENCH"
+  else
+    BIG=1
+    make_tree big
+  fi
+fi
+((SHARED)) && make_tree share
+
+echo "timing ($RUNS runs each, $SHARE_RUNS on the share, commands taking turns)..."
+((SHARED)) && share_scenarios
 scenario S1 small copy "$RUNS" trasvex rsync cp
 scenario S2 small update "$RUNS" trasvex rsync cp
 scenario S6 small list "$RUNS" trasvex rsync
@@ -158,9 +212,11 @@ scenario S4 many update "$RUNS" trasvex rsync cp
 # S3 changes the stamps of 'small' (the next run of this script generates
 # the tree again). It comes before the gigabytes of S5 and of the counting
 # below, whose writes slow down replacing files for a while afterwards.
-find "$TREES/small" -type f | sort | awk 'NR % 100 == 0' >"$WORK/changed"
-rm -f "$TREES/small.done"
-scenario S3 small update "$RUNS" trasvex rsync cp
+if wanted S3; then
+  find "$TREES/small" -type f | sort | awk 'NR % 100 == 0' >"$WORK/changed"
+  rm -f "$TREES/small.done"
+  scenario S3 small update "$RUNS" trasvex rsync cp
+fi
 ((BIG)) && scenario S5 big copy "$BIG_RUNS" trasvex rsync cp
 # --- system calls and memory --------------------------------------------
 
@@ -178,29 +234,31 @@ peak_rss() {
 }
 per_file() { awk -v calls="$1" -v files="$2" 'BEGIN {printf "%.2f", calls / files}'; }
 
-echo "counting system calls and memory..."
-declare -A CALLS RSS
-for tool in trasvex rsync cp; do
-  new_destination
-  CALLS[copy/$tool]="$(syscalls "$tool" copy "$TREES/small" "$DST")"
-  CALLS[noop/$tool]="$(syscalls "$tool" update "$TREES/small" "$DST")"
-  retire "$DST"
-done
-for tree in small many; do
-  for mode in copy list; do
+if ((LOCAL)); then
+  echo "counting system calls and memory..."
+  declare -A CALLS RSS
+  for tool in trasvex rsync cp; do
     new_destination
-    RSS[$tree/$mode]="$(peak_rss trasvex "$mode" "$TREES/$tree" "$DST")"
+    CALLS[copy/$tool]="$(syscalls "$tool" copy "$TREES/small" "$DST")"
+    CALLS[noop/$tool]="$(syscalls "$tool" update "$TREES/small" "$DST")"
     retire "$DST"
   done
-done
-if ((BIG)); then
-  new_destination
-  prepare trasvex copy "$TREES/big" "$DST"
-  strace -f -c -o "$WORK/strace.txt" -e trace=read,write,copy_file_range \
-    "$PROGRAM" "$WORK/lista.rtf" AUTO 2>/dev/null
-  BIG_CALLS="$(awk '$NF ~ /^(read|write|copy_file_range)$/ {printf "%s %s  ", $NF, $4}' \
-    "$WORK/strace.txt")"
-  retire "$DST"
+  for tree in small many; do
+    for mode in copy list; do
+      new_destination
+      RSS[$tree/$mode]="$(peak_rss trasvex "$mode" "$TREES/$tree" "$DST")"
+      retire "$DST"
+    done
+  done
+  if ((BIG)); then
+    new_destination
+    prepare trasvex copy "$TREES/big" "$DST"
+    strace -f -c -o "$WORK/strace.txt" -e trace=read,write,copy_file_range \
+      "$PROGRAM" "$WORK/lista.rtf" AUTO 2>/dev/null
+    BIG_CALLS="$(awk '$NF ~ /^(read|write|copy_file_range)$/ {printf "%s %s  ", $NF, $4}' \
+      "$WORK/strace.txt")"
+    retire "$DST"
+  fi
 fi
 
 # --- the table ----------------------------------------------------------
@@ -224,28 +282,44 @@ row() {
   printf '%-4s %10s %10s %10s %12s %9s  %s\n' "$name" "$(seconds "$t")" "$(seconds "$r")" \
     "$([[ -n "$c" ]] && seconds "$c" || echo -)" "$to_rsync" "$to_cp" "$verdicts"
 }
-row S1 0.75 1.25
-row S2 0.6 0.99
-row S3 0.75 -
-row S4 0.6 0.99
-row S5 - 1.15
-row S6 1.3 -
+if ((LOCAL)); then
+  row S1 0.75 1.25
+  row S2 0.6 0.99
+  row S3 0.75 -
+  row S4 0.6 0.99
+  row S5 - 1.15
+  row S6 1.3 -
+fi
+if ((SHARED)); then
+  row R1 - -
+  row R2 - -
+  t="${MEDIAN[R3/trasvex]:-}" j1="${MEDIAN[R3/trasvex-j1]:-}"
+  if [[ -n "$t" ]]; then
+    printf '%-4s %10s   TRASVEX_JOBS=1 %s s, ratio %s\n' R3 "$(seconds "$t")" "$(seconds "$j1")" \
+      "$(ratio "$t" "$j1")"
+  else
+    printf '%-4s (not run)\n' R3
+  fi
+  echo "R1-R3: the 'share' tree (1,000 files), each request to the share delayed $SHARE_DELAY_US us"
+fi
 
-echo
-echo "system calls per examined file, 'small' (20,000 files):"
-for mode in copy noop; do
-  limit=$([[ $mode == copy ]] && echo 10 || echo 2.3)
-  t="$(per_file "${CALLS[$mode/trasvex]}" 20000)"
-  printf '  %-5s trasvex %6s (target <= %s: %s)   rsync %6s   cp %6s\n' "$mode" "$t" "$limit" \
-    "$(verdict "$t" "$limit")" "$(per_file "${CALLS[$mode/rsync]}" 20000)" \
-    "$(per_file "${CALLS[$mode/cp]}" 20000)"
-done
-((BIG)) && echo "  'big' copy, trasvex: $BIG_CALLS"
-echo
-echo "peak RSS of the console run (KiB; target <= 20480, flat as the tree grows):"
-for mode in copy list; do
-  printf '  %-5s small %6s   many %6s  (%s)\n' "$mode" "${RSS[small/$mode]}" \
-    "${RSS[many/$mode]}" "$(verdict "${RSS[many/$mode]}" 20480)"
-done
+if ((LOCAL)); then
+  echo
+  echo "system calls per examined file, 'small' (20,000 files):"
+  for mode in copy noop; do
+    limit=$([[ $mode == copy ]] && echo 10 || echo 2.3)
+    t="$(per_file "${CALLS[$mode/trasvex]}" 20000)"
+    printf '  %-5s trasvex %6s (target <= %s: %s)   rsync %6s   cp %6s\n' "$mode" "$t" "$limit" \
+      "$(verdict "$t" "$limit")" "$(per_file "${CALLS[$mode/rsync]}" 20000)" \
+      "$(per_file "${CALLS[$mode/cp]}" 20000)"
+  done
+  ((BIG)) && echo "  'big' copy, trasvex: $BIG_CALLS"
+  echo
+  echo "peak RSS of the console run (KiB; target <= 20480, flat as the tree grows):"
+  for mode in copy list; do
+    printf '  %-5s small %6s   many %6s  (%s)\n' "$mode" "${RSS[small/$mode]}" \
+      "${RSS[many/$mode]}" "$(verdict "${RSS[many/$mode]}" 20480)"
+  done
+fi
 echo
 echo "removing old destinations..."
