@@ -64,6 +64,7 @@ for _ in $(seq 50); do  # Xvfb writes the number of the free display it took
   [[ -s "$display_file" ]] && break
   sleep 0.1
 done
+[[ -s "$display_file" ]] || { echo "Xvfb did not start: no virtual display" >&2; exit 1; }
 export DISPLAY=":$(cat "$display_file")"
 if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
   started=$SECONDS
