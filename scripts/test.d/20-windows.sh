@@ -8,7 +8,7 @@
 source "$(dirname "$0")/../common.sh"
 
 ensure_packages "${BASE_PACKAGES[@]}" g++-mingw-w64-x86-64-posix qt6-base-dev-tools \
-  icoutils nsis wine wine64
+  icoutils nsis wine wine64 xz-utils
 WINDOWS_BUILD="${WINDOWS_BUILD:-$ROOT/build-win64}"
 QT_ARCHIVE="$ROOT/../shared/deps/qt6-mingw64-6.4.2.tar.xz"
 QT_WINDOWS="$WINDOWS_BUILD/qt6-mingw64"
