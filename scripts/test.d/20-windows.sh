@@ -8,7 +8,7 @@
 source "$(dirname "$0")/../common.sh"
 
 ensure_packages "${BASE_PACKAGES[@]}" g++-mingw-w64-x86-64-posix qt6-base-dev-tools \
-  icoutils nsis wine wine64
+  icoutils nsis wine wine64 xz-utils
 WINDOWS_BUILD="${WINDOWS_BUILD:-$ROOT/build-win64}"
 QT_ARCHIVE="$ROOT/../shared/deps/qt6-mingw64-6.4.2.tar.xz"
 QT_WINDOWS="$WINDOWS_BUILD/qt6-mingw64"
@@ -64,6 +64,7 @@ for _ in $(seq 50); do  # Xvfb writes the number of the free display it took
   [[ -s "$display_file" ]] && break
   sleep 0.1
 done
+[[ -s "$display_file" ]] || { echo "Xvfb did not start: no virtual display" >&2; exit 1; }
 export DISPLAY=":$(cat "$display_file")"
 if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
   started=$SECONDS
