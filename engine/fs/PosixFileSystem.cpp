@@ -207,9 +207,11 @@ void PosixFileSystem::SetDestinationRoot(const std::string& root) {
 }
 
 void PosixFileSystem::SweepOnce(const std::string& directory, const std::string& target) {
-  if (directory == swept_ || !NameInCreated(target).empty())
+  // Once per directory: a walk comes back to a directory after each of its
+  // subdirectories.
+  if (swept_.contains(directory) || !NameInCreated(target).empty())
     return;
-  swept_ = directory;
+  swept_.insert(directory);
   DIR* dir = targets_.Entries(directory);
   while (const dirent* entry = dir ? ::readdir(dir) : nullptr)
     if (StaleTemporary(entry->d_name))
