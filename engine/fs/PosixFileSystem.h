@@ -13,6 +13,8 @@
 //   look-ups are exact, as the file system itself is.
 // - below a mapping's destination no symbolic link to a directory is
 //   followed, so a link put there never leads a copy outside the tree;
+// - a directory created for a source directory takes its permission bits,
+//   its owner keeping full access;
 // - temporary files are named ".trasvex-PID-N.tmp"; before the first copy
 //   into a directory that it did not create, a run removes from it those of
 //   processes that no longer exist.
