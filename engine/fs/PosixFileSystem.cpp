@@ -189,7 +189,10 @@ DosDateTime PosixFileSystem::FileAge(const std::string& path, std::int64_t& inst
 bool PosixFileSystem::CreateDirectory(const std::string& path, const std::string& model) {
   struct stat st;
   const int modelFd = model.empty() ? -1 : sources_.Open(model);
-  const mode_t mode = modelFd != -1 && ::fstat(modelFd, &st) == 0 ? st.st_mode & 0777 : 0777;
+  // The owner keeps full access, or a read-only source directory would
+  // leave one that nothing can be copied into.
+  const mode_t mode =
+      modelFd != -1 && ::fstat(modelFd, &st) == 0 ? (st.st_mode & 0777) | S_IRWXU : 0777;
   std::string name;
   const int dirFd = LocateDirectory(path, name);
   if (dirFd == -1 || name.empty() || ::mkdirat(dirFd, name.c_str(), mode) != 0)
@@ -204,9 +207,11 @@ void PosixFileSystem::SetDestinationRoot(const std::string& root) {
 }
 
 void PosixFileSystem::SweepOnce(const std::string& directory, const std::string& target) {
-  if (directory == swept_ || !NameInCreated(target).empty())
+  // Once per directory: a walk comes back to a directory after each of its
+  // subdirectories.
+  if (swept_.contains(directory) || !NameInCreated(target).empty())
     return;
-  swept_ = directory;
+  swept_.insert(directory);
   DIR* dir = targets_.Entries(directory);
   while (const dirent* entry = dir ? ::readdir(dir) : nullptr)
     if (StaleTemporary(entry->d_name))

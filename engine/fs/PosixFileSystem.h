@@ -13,6 +13,8 @@
 //   look-ups are exact, as the file system itself is.
 // - below a mapping's destination no symbolic link to a directory is
 //   followed, so a link put there never leads a copy outside the tree;
+// - a directory created for a source directory takes its permission bits,
+//   its owner keeping full access;
 // - temporary files are named ".trasvex-PID-N.tmp"; before the first copy
 //   into a directory that it did not create, a run removes from it those of
 //   processes that no longer exist.
@@ -100,7 +102,8 @@ class PosixFileSystem final : public FileSystem {
   // The name of |path| when it lies right inside the directory created last.
   std::string_view NameInCreated(std::string_view path) const;
   // Removes the temporary files of ended processes from |directory| (the
-  // directory part of |target|), unless it was swept or created last.
+  // directory part of |target|), unless this run swept it or created it
+  // last.
   void SweepOnce(const std::string& directory, const std::string& target);
 
   DirectoryChain targets_;  // destination look-ups, directories and the copy's target
@@ -110,7 +113,7 @@ class PosixFileSystem final : public FileSystem {
   struct stat source_ {};  // the source of the copy in progress
   mode_t umask_;
   const std::string temporaryPrefix_;  // with the process id
-  std::string swept_;  // the directory swept of stale temporary files last
+  std::unordered_set<std::string> swept_;  // directories swept of stale temporary files
   unsigned temporaryCounter_ = 0;
   bool targetAbsent_ = false;  // the copy's target did not exist when checked
 };

@@ -32,8 +32,13 @@ void TemporaryCleanup::Install() {
   action.sa_handler = RemoveMarkedAndEnd;
   action.sa_flags = SA_RESETHAND;
   sigemptyset(&action.sa_mask);
-  for (const int signal : {SIGTERM, SIGINT, SIGHUP})
-    ::sigaction(signal, &action, nullptr);
+  // A signal the process was started with ignored (SIGHUP under nohup,
+  // SIGINT in a background job) stays ignored.
+  for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+    struct sigaction before {};
+    if (::sigaction(signal, nullptr, &before) == 0 && before.sa_handler != SIG_IGN)
+      ::sigaction(signal, &action, nullptr);
+  }
 }
 
 void TemporaryCleanup::Mark(int dirFd, const char* name) {

@@ -7,7 +7,8 @@ namespace trasvex {
 
 class TemporaryCleanup {
  public:
-  // Installs the handler for the three signals.
+  // Installs the handler for those of the three signals that are not
+  // ignored.
   static void Install();
   // |name| inside the directory |dirFd| is the temporary file in progress.
   static void Mark(int dirFd, const char* name);

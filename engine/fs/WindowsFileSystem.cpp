@@ -43,17 +43,16 @@ std::int64_t InstantOfTime(const FILETIME& written) {
 
 std::uint64_t SizeOf(DWORD high, DWORD low) { return (std::uint64_t(high) << 32) | low; }
 
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
-
 // True when |path| lies below |root|: it begins with it and goes on past a
 // separator.
 bool LiesBelow(const std::string& path, const std::string& root) {
   if (root.empty() || path.size() <= root.size() || !path.starts_with(root))
     return false;
   std::size_t next = root.size();
-  if (!IsSeparator(root.back()) && !IsSeparator(path[next]))
+  const PathStyle& style = PathStyle::Windows;
+  if (!style.IsSeparator(root.back()) && !style.IsSeparator(path[next]))
     return false;
-  while (next < path.size() && IsSeparator(path[next]))
+  while (next < path.size() && style.IsSeparator(path[next]))
     ++next;
   return next < path.size();
 }

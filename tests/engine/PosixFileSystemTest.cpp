@@ -131,13 +131,17 @@ TEST_F(PosixFiles, ACopyCrossesFileSystems) {
 TEST_F(PosixFiles, CreatedDirectoriesTakeTheSourcesPermissions) {
   tree_.Add("src/privado/a.txt 2020-01-01 00:00:00");
   tree_.Add("src/comun/b.txt 2020-01-01 00:00:00");
+  tree_.Add("src/lectura/c.txt 2020-01-01 00:00:00");
   tree_.Add("dst/comun/");
+  ::chmod(P("src/lectura").c_str(), 0555);
   ::chmod(P("src/privado").c_str(), 0750);
   ::chmod(P("src/comun").c_str(), 0700);
   ::chmod(P("dst/comun").c_str(), 0755);
   const mode_t umask = ::umask(027);
   Run({"@/dst = @/src", "@/dst2 = @/src/privado"});
   ::umask(umask);
+  ::chmod(P("src/lectura").c_str(), 0755);
+  EXPECT_EQ(tree_.Mode("dst/lectura"), 0750u);  // its owner may still copy into it
   EXPECT_EQ(tree_.Mode("dst/privado"), 0750u);
   EXPECT_EQ(tree_.Mode("dst2"), 0750u);
   EXPECT_EQ(tree_.Mode("dst/comun"), 0755u);  // an existing one is left as it is
