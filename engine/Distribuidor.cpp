@@ -1,14 +1,22 @@
 #include "Distribuidor.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cinttypes>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <unordered_set>
 
 namespace trasvex {
 
 namespace {
 
 constexpr std::size_t kMaxMessagePrefix = 254;
+// The most workers a mapping gets, whatever TRASVEX_JOBS asks.
+constexpr int kMostWorkers = 32;
+// The files one worker looks up in one go.
+constexpr std::size_t kBatchFiles = 16;
 
 // Keeps the busy cursor up for the life of a run, whatever ends it.
 class BusyCursor {
@@ -49,14 +57,66 @@ char TagOf(const SearchEntry& source, DosDateTime destination, std::int64_t inst
   return source.instant > instant ? '+' : source.instant < instant ? '-' : '=';
 }
 
+// The key under which a folder's unsettled files are counted: its path
+// without trailing separators and with ASCII letters raised, so that two
+// spellings a file system may take for one folder meet.
+std::string FolderKey(std::string_view path, const PathStyle& style) {
+  while (path.size() > 1 && style.IsSeparator(path.back()))
+    path.remove_suffix(1);
+  return UpperAscii(path);
+}
+
+// True when two of |entries| have names that differ at most in the case of
+// ASCII letters: a destination that ignores case holds one file for both.
+bool NamesMeetIgnoringCase(const std::vector<SearchEntry>& entries) {
+  std::unordered_set<std::string> seen;
+  for (const SearchEntry& entry : entries)
+    if (!seen.insert(UpperAscii(entry.name)).second)
+      return true;
+  return false;
+}
+
 }  // namespace
+
+// One file of a scan, with what the look-up of its target found and what
+// its copy did.
+struct Distribuidor::FileWork {
+  SearchEntry entry;
+  std::string target;
+  DosDateTime age = kNoFile;
+  std::int64_t instant = 0;
+  bool copied = false;
+};
+
+// Files of one scan bound for one folder, in scan order.
+struct Distribuidor::FileBatch {
+  std::string directory;    // the folder the scan read
+  std::string destination;  // the folder they go to
+  std::vector<FileWork> files;
+  std::size_t unsettled = 0;
+};
 
 Distribuidor::Distribuidor(RunHost& host, FileSystem& fileSystem)
     : host_(host),
       fs_(fileSystem),
       separator_(fileSystem.Style().separator),
       dateSeparator_(fileSystem.DateSeparator()),
-      timeSeparator_(fileSystem.TimeSeparator()) {}
+      timeSeparator_(fileSystem.TimeSeparator()),
+      queue_(std::make_unique<RunQueue>(fileSystem, 1)) {}
+
+Distribuidor::~Distribuidor() = default;
+
+int Distribuidor::Workers(const std::string& destination) {
+  int count = 0;
+  if (const char* jobs = std::getenv("TRASVEX_JOBS")) {
+    const char* end = jobs + std::strlen(jobs);
+    if (std::from_chars(jobs, end, count).ptr != end)
+      count = 0;  // not a number: the default
+  }
+  if (count < 1)
+    count = fs_.Concurrency(destination);
+  return std::clamp(count, 1, kMostWorkers);
+}
 
 void Distribuidor::CopyBtnClick() {
   if (running_)
@@ -78,7 +138,10 @@ void Distribuidor::CopyBtnClick() {
         host_.SetStatus(0, read);
         host_.ProcessEvents();
         fs_.SetDestinationRoot(destination);
+        queue_ = std::make_unique<RunQueue>(fs_, Workers(destination));
         ProceseCopiado(source, destination);
+        queue_->Drain();
+        queue_ = std::make_unique<RunQueue>(fs_, 1);
         fs_.SetDestinationRoot("");  // the next line's paths are the user's
       } else {
         Extensiones(line);
@@ -157,10 +220,17 @@ void Distribuidor::Fail(const std::string& message) {
   host_.ShowMessage(message);
 }
 
+void Distribuidor::QueueFailure(std::string message) {
+  queue_->Add(0, nullptr, [this, message = std::move(message)] {
+    queue_->SettleAll();  // the copies before it show their failures first
+    Fail(message);
+  });
+}
+
 void Distribuidor::ProceseCopiado(const std::string& source, const std::string& destination) {
   const std::string sourceDirectory = ParentPath(source, fs_.Style());
   if (!fs_.IsDirectory(destination) && !fs_.CreateDirectory(destination, sourceDirectory)) {
-    Fail("ERROR: No se ha podido crear el directorio " + destination + ".");
+    QueueFailure("ERROR: No se ha podido crear el directorio " + destination + ".");
     return;
   }
   bool complete = true;
@@ -175,23 +245,47 @@ void Distribuidor::ProceseCopiado(const std::string& source, const std::string& 
       complete = RecorraDirectorios(source + "*.*", destination) && complete;
   }
   if (!complete)
-    Fail("ERROR: No se ha podido leer el directorio " + sourceDirectory + ".");
+    QueueFailure("ERROR: No se ha podido leer el directorio " + sourceDirectory + ".");
+}
+
+void Distribuidor::AwaitCopiesInto(const std::string& directory,
+                                   const std::string& destination) {
+  if (!unsettled_.empty() && (unsettled_.contains(FolderKey(directory, fs_.Style())) ||
+                              unsettled_.contains(FolderKey(destination, fs_.Style()))))
+    queue_->Drain();
 }
 
 // The names a scan finds are joined to the directory it actually scanned,
-// which is the source directory unless the mask has a directory part.
+// which is the source directory unless the mask has a directory part. Its
+// files go to the queue in batches, a subdirectory's files after those
+// found before it.
 bool Distribuidor::RecorraArchivos(const std::string& pattern, const std::string& destination) {
+  const std::string directory = ParentPath(pattern, fs_.Style());
+  AwaitCopiesInto(directory, destination);
   std::vector<SearchEntry> entries;
   const bool complete = fs_.Scan(pattern, kFilesAndDirectories, entries);
-  const std::string directory = ParentPath(pattern, fs_.Style());
-  for (const SearchEntry& entry : entries) {
+  const bool parallel = queue_->Parallel();
+  // Names that may be one file are looked up and copied one after another.
+  const bool alone = parallel && NamesMeetIgnoringCase(entries);
+  const std::size_t batchFiles = parallel ? kBatchFiles : 1;
+  std::shared_ptr<FileBatch> batch;
+  for (SearchEntry& entry : entries) {
     if (entry.IsDotOrDotDot())
       continue;
-    if (entry.IsDirectory() && host_.Options().subDirs)
+    if (entry.IsDirectory() && host_.Options().subDirs) {
+      Flush(batch, alone);
       Descend(directory, entry, destination);
-    else
-      ExamineFile(entry, directory, destination);
+      continue;
+    }
+    if (!batch)
+      batch = std::make_shared<FileBatch>(FileBatch{directory, destination, {}, 0});
+    FileWork& file = batch->files.emplace_back();
+    file.target = Join(destination, entry.name);
+    file.entry = std::move(entry);
+    if (alone || batch->files.size() == batchFiles)
+      Flush(batch, alone);
   }
+  Flush(batch, alone);
   return complete;
 }
 
@@ -211,21 +305,52 @@ void Distribuidor::Descend(const std::string& directory, const SearchEntry& entr
   ProceseCopiado(Join(directory, entry.name) + separator_, Join(destination, entry.name));
 }
 
-void Distribuidor::ExamineFile(const SearchEntry& entry, const std::string& directory,
-                               const std::string& destination) {
-  ++counters_.examinados;
-  const std::string target = Join(destination, entry.name);
-  std::int64_t instant = 0;
-  const DosDateTime age = fs_.FileAge(target, instant);
-  const char tag = TagOf(entry, age, instant);
-  const bool qualifies = tag == '+' || tag == '0' || (tag == '-' && !host_.Options().recientes);
-  if (!qualifies)
+void Distribuidor::Flush(std::shared_ptr<FileBatch>& batch, bool alone) {
+  if (!batch)
     return;
+  batch->unsettled = batch->files.size();
+  if (queue_->Parallel())
+    ++unsettled_[FolderKey(batch->destination, fs_.Style())];
+  const int items = int(batch->files.size());
+  queue_->Add(
+      items, [this, batch](FileSystem& fileSystem) { LookUp(*batch, fileSystem); },
+      [this, batch] {
+        for (FileWork& file : batch->files)
+          Examine(batch, file);
+      });
+  batch.reset();
+  if (alone)
+    queue_->Drain();
+}
+
+void Distribuidor::LookUp(FileBatch& batch, FileSystem& fileSystem) const {
+  for (FileWork& file : batch.files)
+    file.age = fileSystem.FileAge(file.target, file.instant);
+}
+
+void Distribuidor::Settle(FileBatch& batch) {
+  if (--batch.unsettled != 0 || !queue_->Parallel())
+    return;
+  const auto folder = unsettled_.find(FolderKey(batch.destination, fs_.Style()));
+  if (--folder->second == 0)
+    unsettled_.erase(folder);
+}
+
+void Distribuidor::Examine(const std::shared_ptr<FileBatch>& batch, FileWork& file) {
+  ++counters_.examinados;
+  const SearchEntry& entry = file.entry;
+  const char tag = TagOf(entry, file.age, file.instant);
+  const bool qualifies = tag == '+' || tag == '0' || (tag == '-' && !host_.Options().recientes);
+  if (!qualifies) {
+    Settle(*batch);
+    return;
+  }
   host_.SetStatus(1, entry.name);
   host_.ProcessEvents();
   const RunOptions options = host_.Options();
+  const std::string& directory = batch->directory;
   if (options.listado && options.listaCopia) {
-    ListarArchivo({"Copy", directory + "/", entry.name, destination, "", ""});
+    ListarArchivo({"Copy", directory + "/", entry.name, batch->destination, "", ""});
   } else if (options.listado) {
     const std::size_t dot = entry.name.rfind('.');
     const std::string_view name = entry.name;
@@ -233,16 +358,26 @@ void Distribuidor::ExamineFile(const SearchEntry& entry, const std::string& dire
     ListarArchivo({FormateeFecha(entry.stamp), directory, std::string(name.substr(0, dot)),
                    UpperAscii(extension), SizeText(entry.size), std::string("  ") + tag});
   } else {
-    CopiarArchivo(Join(directory, entry.name), target);
-  }
-}
-
-void Distribuidor::CopiarArchivo(const std::string& source, const std::string& destination) {
-  if (fs_.CopyFile(source, destination)) {
-    ++counters_.hechos;
+    CopiarArchivo(batch, file);
     return;
   }
-  Fail("ERROR: No se pudo copiar el archivo " + source);
+  Settle(*batch);
+}
+
+// The copy may run on a worker; it settles on this thread, in the order the
+// copies were started.
+void Distribuidor::CopiarArchivo(const std::shared_ptr<FileBatch>& batch, FileWork& file) {
+  queue_->AddFollowUp(
+      [&file, source = Join(batch->directory, file.entry.name)](FileSystem& fileSystem) {
+        file.copied = fileSystem.CopyFile(source, file.target);
+      },
+      [this, batch, &file] {
+        if (file.copied)
+          ++counters_.hechos;
+        else
+          Fail("ERROR: No se pudo copiar el archivo " + Join(batch->directory, file.entry.name));
+        Settle(*batch);
+      });
 }
 
 void Distribuidor::ListarArchivo(ResultRow cells) {

@@ -2,14 +2,20 @@
 // trees, compares stamps, and copies or lists what qualifies.
 //
 // It reaches its caller only through RunHost and the file system only
-// through FileSystem.
+// through FileSystem. The look-ups and copies of a mapping may run on worker
+// threads (RunQueue); the walk, every call to RunHost and everything the
+// caller sees stay on the thread that started the run, in the order of a
+// walk that does one thing at a time.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "RunHost.h"
+#include "RunQueue.h"
 #include "fs/FileSystem.h"
 
 namespace trasvex {
@@ -26,6 +32,7 @@ struct RunCounters {
 class Distribuidor {
  public:
   Distribuidor(RunHost& host, FileSystem& fileSystem);
+  ~Distribuidor();
 
   // One run over the whole parameter list. A request made while a run is in
   // progress (from an event the run pumped) is ignored.
@@ -50,15 +57,30 @@ class Distribuidor {
   bool Running() const { return running_; }
 
  private:
+  struct FileWork;
+  struct FileBatch;
+
+  // The workers for a mapping into |destination|.
+  int Workers(const std::string& destination);
   // Each answers false when the directory scanned could not be read to its
   // end.
   bool RecorraArchivos(const std::string& pattern, const std::string& destination);
   bool RecorraDirectorios(const std::string& pattern, const std::string& destination);
-  void ExamineFile(const SearchEntry& entry, const std::string& directory,
-                   const std::string& destination);
-  void CopiarArchivo(const std::string& source, const std::string& destination);
+  // Waits until the copies pending into |directory| or |destination| have
+  // settled: a scan sees the files copied before it, a look-up the file
+  // copied before it to the same target.
+  void AwaitCopiesInto(const std::string& directory, const std::string& destination);
+  // Hands the files gathered in |batch| to the queue and empties it.
+  void Flush(std::shared_ptr<FileBatch>& batch, bool alone);
+  void LookUp(FileBatch& batch, FileSystem& fileSystem) const;
+  void Examine(const std::shared_ptr<FileBatch>& batch, FileWork& file);
+  void CopiarArchivo(const std::shared_ptr<FileBatch>& batch, FileWork& file);
+  // One file of |batch| has been dealt with.
+  void Settle(FileBatch& batch);
   void ListarArchivo(ResultRow cells);
   void Fail(const std::string& message);
+  // Fail, in walk order.
+  void QueueFailure(std::string message);
   void Descend(const std::string& directory, const SearchEntry& entry,
                const std::string& destination);
   std::string Join(const std::string& directory, std::string_view name) const;
@@ -71,6 +93,10 @@ class Distribuidor {
   const std::string timeSeparator_;
   RunCounters counters_;
   std::vector<std::string> extensions_;
+  std::unique_ptr<RunQueue> queue_;
+  // Folders with files handed to a parallel queue and not yet settled, and
+  // how many batches of them.
+  std::unordered_map<std::string, int> unsettled_;
   bool running_ = false;
 };
 

@@ -35,6 +35,7 @@ class DirectoryChain {
   void SetRoot(std::string_view root);
   // True when |path| lies below the root.
   bool Below(std::string_view path) const;
+  const std::string& Root() const { return root_; }
 
  private:
   struct Link {

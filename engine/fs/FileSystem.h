@@ -69,6 +69,18 @@ class FileSystem {
   // begins and as it ends, so nothing is held, or stale, between runs.
   virtual void ReleaseHandles() {}
 
+  // Another instance of this backend for a worker thread of the run in
+  // progress: its own handles, the same destination root, and what the run
+  // has learnt (such as the directories already cleaned of stale temporary
+  // files) shared with this one. The walk asks it of the thread that owns
+  // this instance; afterwards each instance is used by one thread at a
+  // time. Null when the backend works on one thread only.
+  virtual std::unique_ptr<FileSystem> ForWorker() { return nullptr; }
+  // How many requests are worth having in flight at once on the file
+  // system that holds |path| (which need not exist yet): a network share
+  // answers each one late, a local disk almost at once.
+  virtual int Concurrency(const std::string& /*path*/) { return 1; }
+
   // Copies |source| over |target|, keeping the source's stamp and
   // permissions. The data goes to a temporary file beside the target, which
   // replaces the target only when it is complete, so a failed copy leaves

@@ -3,11 +3,20 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <unistd.h>
+#if defined(__linux__)
+#include <sys/vfs.h>
+#else
+#include <sys/mount.h>
+#include <sys/param.h>
+#endif
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <csignal>
 #include <ctime>
+#include <iterator>
+#include <thread>
 
 #include "TemporaryCleanup.h"
 
@@ -28,6 +37,33 @@ std::unique_ptr<FileSystem> FileSystem::CreateNative() {
 namespace {
 
 constexpr int kTemporaryAttempts = 100;
+// Requests in flight: on a network file system each waits for a round
+// trip, on a local one for a processor.
+constexpr int kNetworkWorkers = 16;
+constexpr unsigned kLocalWorkers = 4;
+
+bool IsNetworkFileSystem(const struct statfs& st) {
+#if defined(__linux__)
+  constexpr unsigned long kNetworkTypes[] = {
+      0x6969,      // NFS
+      0x517B,      // SMB
+      0xFF534D42,  // CIFS
+      0xFE534D42,  // SMB2
+      0x65735546,  // FUSE (sshfs and other remote mounts)
+      0x01021997,  // 9P
+      0x00C36400,  // Ceph
+      0x5346414F,  // AFS
+      0x6B414653,  // kAFS
+      0x73757245,  // Coda
+      0x564C,      // NCP
+  };
+  const unsigned long type = (unsigned long)(st.f_type) & 0xFFFFFFFFul;
+  return std::find(std::begin(kNetworkTypes), std::end(kNetworkTypes), type) !=
+         std::end(kNetworkTypes);
+#else
+  return !(st.f_flags & MNT_LOCAL);
+#endif
+}
 
 DosDateTime StampOf(const struct stat& st) {
   std::tm local{};
@@ -100,10 +136,36 @@ bool Rename(int dirFd, const char* from, const char* to, bool targetAbsent) {
 
 }  // namespace
 
-PosixFileSystem::PosixFileSystem()
-    : umask_(::umask(0)), temporaryPrefix_(".trasvex-" + std::to_string(::getpid()) + "-") {
+PosixFileSystem::PosixFileSystem() : PosixFileSystem(::umask(0), std::make_shared<RunShare>()) {
   ::umask(umask_);
   ::tzset();
+}
+
+PosixFileSystem::PosixFileSystem(mode_t umask, std::shared_ptr<RunShare> share)
+    : umask_(umask),
+      temporaryPrefix_(".trasvex-" + std::to_string(::getpid()) + "-"),
+      share_(std::move(share)) {}
+
+std::unique_ptr<FileSystem> PosixFileSystem::ForWorker() {
+  std::unique_ptr<PosixFileSystem> worker(new PosixFileSystem(umask_, share_));
+  worker->worker_ = true;
+  worker->SetDestinationRoot(targets_.Root());
+  return worker;
+}
+
+int PosixFileSystem::Concurrency(const std::string& path) {
+  // The nearest folder that exists tells the file system.
+  std::string probe = path.empty() ? "." : path;
+  struct statfs st;
+  while (::statfs(probe.c_str(), &st) != 0) {
+    const std::string parent = ParentPath(probe, Style());
+    if (parent == probe)
+      return 1;
+    probe = parent.empty() ? "." : parent;
+  }
+  if (IsNetworkFileSystem(st))
+    return kNetworkWorkers;
+  return int(std::clamp(std::thread::hardware_concurrency(), 1u, unsigned(kLocalWorkers)));
 }
 
 PosixFileSystem::~PosixFileSystem() = default;
@@ -116,7 +178,10 @@ void PosixFileSystem::ForgetLookUps() {
 
 void PosixFileSystem::ReleaseHandles() {
   ForgetLookUps();
-  swept_.clear();
+  {
+    std::lock_guard lock(share_->mutex);
+    share_->swept.clear();
+  }
   targets_.SetRoot("");
   targets_.Clear();
   sources_.Clear();
@@ -172,7 +237,8 @@ int PosixFileSystem::LookUpTarget(const std::string& path, struct stat& st) {
     if (dirFd != -1 && !name.empty())
       error = ::fstatat(dirFd, name.c_str(), &st, 0) == 0 ? 0 : errno;
   }
-  lastLookUp_.path = path;
+  if (!worker_)
+    lastLookUp_.path = path;
   lastLookUp_.error = error;
   lastLookUp_.st = st;
   return error;
@@ -198,6 +264,8 @@ bool PosixFileSystem::CreateDirectory(const std::string& path, const std::string
   if (dirFd == -1 || name.empty() || ::mkdirat(dirFd, name.c_str(), mode) != 0)
     return false;
   created_.path = path;
+  std::lock_guard lock(share_->mutex);
+  share_->swept.insert(path + '/');  // it holds no stale temporary file
   return true;
 }
 
@@ -206,12 +274,14 @@ void PosixFileSystem::SetDestinationRoot(const std::string& root) {
   targets_.SetRoot(root);
 }
 
-void PosixFileSystem::SweepOnce(const std::string& directory, const std::string& target) {
+void PosixFileSystem::SweepOnce(const std::string& directory) {
   // Once per directory: a walk comes back to a directory after each of its
-  // subdirectories.
-  if (swept_.contains(directory) || !NameInCreated(target).empty())
-    return;
-  swept_.insert(directory);
+  // subdirectories, and workers copy into the same one.
+  {
+    std::lock_guard lock(share_->mutex);
+    if (!share_->swept.insert(directory).second)
+      return;
+  }
   DIR* dir = targets_.Entries(directory);
   while (const dirent* entry = dir ? ::readdir(dir) : nullptr)
     if (StaleTemporary(entry->d_name))
@@ -316,12 +386,12 @@ FileSystem::Handle PosixFileSystem::CreateTemporary(const std::string& target,
   if (dirFd == -1)
     return kNoHandle;
   const std::string directory = target.substr(0, target.size() - name.size());
-  SweepOnce(directory, target);
+  SweepOnce(directory);
   const mode_t mode = source_.st_mode & 0777;
   for (int attempt = 0; attempt < kTemporaryAttempts; ++attempt) {
     // A hidden name, so that a scan running meanwhile passes it over.
     const std::string temporary =
-        temporaryPrefix_ + std::to_string(++temporaryCounter_) + ".tmp";
+        temporaryPrefix_ + std::to_string(++share_->temporaryCounter) + ".tmp";
     // Marked before it exists, so that a signal finds it marked the moment
     // it does.
     TemporaryCleanup::Mark(dirFd, temporary.c_str());

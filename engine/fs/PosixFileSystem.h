@@ -17,7 +17,12 @@
 //   its owner keeping full access;
 // - temporary files are named ".trasvex-PID-N.tmp"; before the first copy
 //   into a directory that it did not create, a run removes from it those of
-//   processes that no longer exist.
+//   processes that no longer exist;
+// - a network file system (NFS, SMB, FUSE, 9P and the like; on macOS and
+//   the BSDs any one not marked local) takes many requests at once.
+// A run's workers each have their own instance (ForWorker), which shares
+// with the others the directories swept and the numbering of temporary
+// files.
 // Look-ups of names go through open directory handles (DirectoryChain), so
 // the kernel does not resolve the whole path again for every file, and
 // paths longer than the system takes in one call still work, up to
@@ -27,6 +32,9 @@
 #include <sys/stat.h>
 #include <sys/types.h>
 
+#include <atomic>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <unordered_set>
@@ -59,6 +67,8 @@ class PosixFileSystem final : public FileSystem {
             std::vector<SearchEntry>& entries) override;
   bool ReadWholeFile(const std::string& path, std::string& bytes) override;
   void ReleaseHandles() override;
+  std::unique_ptr<FileSystem> ForWorker() override;
+  int Concurrency(const std::string& path) override;
 
   Handle OpenSource(const std::string& path) override;
   bool TargetReplaceable(const std::string& target) override;
@@ -72,6 +82,15 @@ class PosixFileSystem final : public FileSystem {
   void CloseSource(Handle source) override;
 
  private:
+  // What the instances of one run share.
+  struct RunShare {
+    std::mutex mutex;
+    // Directories swept of stale temporary files, or made by the run.
+    std::unordered_set<std::string> swept;
+    std::atomic<unsigned> temporaryCounter{0};
+  };
+
+  PosixFileSystem(mode_t umask, std::shared_ptr<RunShare> share);
   // The handle of |path|'s directory in |chain| and the name relative to
   // it; -1 when it cannot be opened or the path is longer than
   // kLongestPath.
@@ -86,7 +105,8 @@ class PosixFileSystem final : public FileSystem {
   // target next; the error number, 0 when found.
   int LookUpTarget(const std::string& path, struct stat& st);
 
-  // The last destination look-up, kept until the next change made here.
+  // The last destination look-up, kept until the next change made here; a
+  // worker keeps none, as other instances change the destination too.
   struct LookUp {
     std::string path;
     int error = 0;
@@ -102,9 +122,9 @@ class PosixFileSystem final : public FileSystem {
   // The name of |path| when it lies right inside the directory created last.
   std::string_view NameInCreated(std::string_view path) const;
   // Removes the temporary files of ended processes from |directory| (the
-  // directory part of |target|), unless this run swept it or created it
-  // last.
-  void SweepOnce(const std::string& directory, const std::string& target);
+  // directory part of |target|, with its separator), unless this run swept
+  // it or created it.
+  void SweepOnce(const std::string& directory);
 
   DirectoryChain targets_;  // destination look-ups, directories and the copy's target
   DirectoryChain sources_;  // scans and the copy's source
@@ -113,9 +133,9 @@ class PosixFileSystem final : public FileSystem {
   struct stat source_ {};  // the source of the copy in progress
   mode_t umask_;
   const std::string temporaryPrefix_;  // with the process id
-  std::unordered_set<std::string> swept_;  // directories swept of stale temporary files
-  unsigned temporaryCounter_ = 0;
+  std::shared_ptr<RunShare> share_;
   bool targetAbsent_ = false;  // the copy's target did not exist when checked
+  bool worker_ = false;        // made by ForWorker
 };
 
 }  // namespace trasvex

@@ -12,14 +12,46 @@ namespace trasvex {
 
 namespace {
 
-// Read by the handler: written only while |marked| is clear.
-volatile std::sig_atomic_t marked = 0;
-int markedDirectory = -1;
-char markedName[NAME_MAX + 1];
+// More threads than this copy at once only when a run has more workers than
+// it ever gets; the temporary files of the others go unmarked.
+constexpr int kMarks = 64;
+
+// Read by the handler: the name and directory are written only while
+// |marked| is clear.
+struct Slot {
+  volatile std::sig_atomic_t marked = 0;
+  int directory = -1;
+  char name[NAME_MAX + 1];
+};
+Slot slots[kMarks];
+std::atomic<bool> taken[kMarks];
+
+// The calling thread's mark, taken on first use and given back when the
+// thread ends.
+class OwnMark {
+ public:
+  ~OwnMark() {
+    if (index_ < 0)
+      return;
+    slots[index_].marked = 0;
+    taken[index_].store(false);
+  }
+  Slot* Get() {
+    for (int i = 0; index_ < 0 && i < kMarks; ++i)
+      if (!taken[i].exchange(true))
+        index_ = i;
+    return index_ < 0 ? nullptr : &slots[index_];
+  }
+
+ private:
+  int index_ = -1;
+};
+thread_local OwnMark ownMark;
 
 extern "C" void RemoveMarkedAndEnd(int signal) {
-  if (marked)
-    ::unlinkat(markedDirectory, markedName, 0);
+  for (const Slot& mark : slots)
+    if (mark.marked)
+      ::unlinkat(mark.directory, mark.name, 0);
   // The action was reset to the default on entry: raised again, the signal
   // ends the process once this handler returns.
   ::raise(signal);
@@ -42,15 +74,21 @@ void TemporaryCleanup::Install() {
 }
 
 void TemporaryCleanup::Mark(int dirFd, const char* name) {
-  marked = 0;
+  Slot* mark = ownMark.Get();
+  if (!mark)
+    return;
+  mark->marked = 0;
   std::atomic_signal_fence(std::memory_order_seq_cst);
-  markedDirectory = dirFd;
-  std::strncpy(markedName, name, NAME_MAX);
-  markedName[NAME_MAX] = '\0';
+  mark->directory = dirFd;
+  std::strncpy(mark->name, name, NAME_MAX);
+  mark->name[NAME_MAX] = '\0';
   std::atomic_signal_fence(std::memory_order_seq_cst);
-  marked = 1;
+  mark->marked = 1;
 }
 
-void TemporaryCleanup::Unmark() { marked = 0; }
+void TemporaryCleanup::Unmark() {
+  if (Slot* mark = ownMark.Get())
+    mark->marked = 0;
+}
 
 }  // namespace trasvex

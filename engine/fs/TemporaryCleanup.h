@@ -1,6 +1,7 @@
-// The temporary file of the copy in progress, removed when SIGTERM, SIGINT
-// or SIGHUP ends the process: the handler removes it, then lets the signal
-// end the process as it would have without the handler.
+// The temporary files of the copies in progress, removed when SIGTERM,
+// SIGINT or SIGHUP ends the process: the handler removes them, then lets
+// the signal end the process as it would have without the handler. Each
+// thread that copies has its own mark.
 #pragma once
 
 namespace trasvex {
@@ -10,9 +11,10 @@ class TemporaryCleanup {
   // Installs the handler for those of the three signals that are not
   // ignored.
   static void Install();
-  // |name| inside the directory |dirFd| is the temporary file in progress.
+  // |name| inside the directory |dirFd| is the calling thread's temporary
+  // file in progress.
   static void Mark(int dirFd, const char* name);
-  // There is none now.
+  // The calling thread has none now.
   static void Unmark();
 };
 

@@ -1,0 +1,97 @@
+#include "RunQueue.h"
+
+namespace trasvex {
+
+namespace {
+
+// How far the walk may run ahead of what has been carried out, in files:
+// enough to keep every worker busy across folders, few enough to keep the
+// memory of a run small.
+constexpr int kLookAhead = 4096;
+// Copies in flight for each worker.
+constexpr int kFollowUpsPerWorker = 4;
+
+}  // namespace
+
+RunQueue::RunQueue(FileSystem& fileSystem, int workers) : fileSystem_(fileSystem) {
+  std::vector<std::unique_ptr<FileSystem>> instances;
+  for (int i = 0; workers > 1 && i < workers; ++i) {
+    std::unique_ptr<FileSystem> instance = fileSystem.ForWorker();
+    if (!instance)
+      return;  // a backend that works on one thread
+    instances.push_back(std::move(instance));
+  }
+  if (instances.empty())
+    return;
+  mostFollowUps_ = workers * kFollowUpsPerWorker;
+  pool_ = std::make_unique<WorkerPool>(std::move(instances));
+}
+
+void RunQueue::Add(int items, Work request, Effect effect) {
+  if (!pool_) {
+    if (request)
+      request(fileSystem_);
+    effect();
+    return;
+  }
+  Pending& step = steps_.emplace_back(Pending{std::move(effect), items, !request});
+  pendingItems_ += items;
+  if (request)
+    pool_->Submit(std::move(request), step.ended, false);
+  Advance(kLookAhead);
+}
+
+void RunQueue::AddFollowUp(Work request, Effect settle) {
+  if (!pool_) {
+    request(fileSystem_);
+    settle();
+    return;
+  }
+  Pending& followUp = followUps_.emplace_back(Pending{std::move(settle)});
+  pool_->Submit(std::move(request), followUp.ended, true);
+  while (int(followUps_.size()) > mostFollowUps_) {
+    pool_->Wait(followUps_.front().ended);
+    SettleEnded();
+  }
+}
+
+void RunQueue::SettleEnded() {
+  while (!followUps_.empty() && pool_->Ended(followUps_.front().ended)) {
+    const Effect settle = std::move(followUps_.front().effect);
+    followUps_.pop_front();
+    settle();
+  }
+}
+
+void RunQueue::SettleAll() {
+  while (!followUps_.empty()) {
+    pool_->Wait(followUps_.front().ended);
+    SettleEnded();
+  }
+}
+
+void RunQueue::Advance(int below) {
+  SettleEnded();
+  while (!steps_.empty()) {
+    Pending& step = steps_.front();
+    if (!pool_->Ended(step.ended)) {
+      if (pendingItems_ <= below)
+        return;
+      pool_->Wait(step.ended);
+    }
+    const Effect effect = std::move(step.effect);
+    pendingItems_ -= step.items;
+    steps_.pop_front();
+    effect();
+    SettleEnded();
+  }
+}
+
+void RunQueue::Drain() {
+  if (!pool_)
+    return;
+  Advance(-1);
+  SettleAll();
+}
+
+}  // namespace trasvex

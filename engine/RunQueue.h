@@ -1,0 +1,63 @@
+// The order of a run's effects, kept while its file-system requests run
+// side by side. The walk appends steps in its own order; a step's request
+// runs on a worker, and its effect (what the caller sees) runs on the
+// walk's thread, in walk order, once the request has ended. An effect may
+// start a follow-up request (a copy), whose settlement runs in the order
+// the follow-ups were started.
+//
+// Without workers every request runs at once on the walk's thread and
+// every effect and settlement right after it: the sequential run.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <memory>
+
+#include "WorkerPool.h"
+#include "fs/FileSystem.h"
+
+namespace trasvex {
+
+class RunQueue {
+ public:
+  using Work = WorkerPool::Work;
+  using Effect = std::function<void()>;
+
+  // More than one worker runs the requests on that many threads, each with
+  // its own instance of |fileSystem|; else they run here, through it.
+  RunQueue(FileSystem& fileSystem, int workers);
+
+  bool Parallel() const { return pool_ != nullptr; }
+  // Appends a step of |items| items (what the look-ahead counts); a step
+  // without a request has only its effect. The walk waits here while too
+  // many items are pending.
+  void Add(int items, Work request, Effect effect);
+  // Starts a follow-up of the effect running now.
+  void AddFollowUp(Work request, Effect settle);
+  // Waits for and settles every follow-up started.
+  void SettleAll();
+  // Waits for and carries out everything appended.
+  void Drain();
+
+ private:
+  struct Pending {
+    Effect effect;
+    int items = 0;
+    bool ended = false;
+  };
+
+  // Carries out the effects whose requests have ended, in order; with
+  // |below| set, waits until at most that many items are pending.
+  void Advance(int below);
+  void SettleEnded();
+
+  FileSystem& fileSystem_;
+  std::deque<Pending> steps_;
+  std::deque<Pending> followUps_;
+  // Declared after what its tasks write to, so that it ends them first.
+  std::unique_ptr<WorkerPool> pool_;
+  int pendingItems_ = 0;
+  int mostFollowUps_ = 0;
+};
+
+}  // namespace trasvex
