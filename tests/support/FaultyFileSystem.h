@@ -17,12 +17,20 @@
 // |beforeCall| sees every call of an operation with its path (the source
 // for OpenSource), before it is forwarded: a test can change the tree there,
 // for example remove a source between the scan and the copy.
+//
+// The instances it makes for a run's workers forward to the workers'
+// instances of the inner file system and count, fail and call |beforeCall|
+// through this one, one call at a time.
 #pragma once
 
 #include <algorithm>
 #include <functional>
 #include <map>
+#include <memory>
+#include <mutex>
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "fs/FileSystem.h"
@@ -43,11 +51,20 @@ class FaultyFileSystem final : public FileSystem {
     kReplaceTarget,
   };
 
-  explicit FaultyFileSystem(FileSystem& inner) : inner_(inner) {}
+  explicit FaultyFileSystem(FileSystem& inner) : inner_(inner), plan_(*this) {}
 
   // Makes call number |nth| (from 1) of |operation| fail.
-  void FailOn(Operation operation, int nth) { failures_[operation].push_back(nth); }
-  int Calls(Operation operation) const {
+  void FailOn(Operation operation, int nth) {
+    std::lock_guard lock(mutex_);
+    failures_[operation].push_back(nth);
+  }
+  // Makes every call of |operation| with |path| fail, whichever comes first.
+  void FailFor(Operation operation, const std::string& path) {
+    std::lock_guard lock(mutex_);
+    failingPaths_.emplace(operation, path);
+  }
+  int Calls(Operation operation) {
+    std::lock_guard lock(mutex_);
     const auto found = calls_.find(operation);
     return found == calls_.end() ? 0 : found->second;
   }
@@ -66,6 +83,12 @@ class FaultyFileSystem final : public FileSystem {
     return inner_.ReadWholeFile(path, bytes);
   }
   void ReleaseHandles() override { inner_.ReleaseHandles(); }
+  std::unique_ptr<FileSystem> ForWorker() override {
+    std::unique_ptr<FileSystem> inner = inner_.ForWorker();
+    return inner ? std::unique_ptr<FileSystem>(new FaultyFileSystem(std::move(inner), plan_))
+                 : nullptr;
+  }
+  int Concurrency(const std::string& path) override { return inner_.Concurrency(path); }
 
   bool CreateDirectory(const std::string& path, const std::string& model) override {
     return !Fails(Operation::kCreateDirectory, path) && inner_.CreateDirectory(path, model);
@@ -117,18 +140,28 @@ class FaultyFileSystem final : public FileSystem {
   void CloseSource(Handle source) override { inner_.CloseSource(source); }
 
  private:
+  FaultyFileSystem(std::unique_ptr<FileSystem> inner, FaultyFileSystem& plan)
+      : owned_(std::move(inner)), inner_(*owned_), plan_(plan) {}
+
   // Counts the call and tells whether it is one that fails.
   bool Fails(Operation operation, const std::string& path) {
-    if (beforeCall)
-      beforeCall(operation, path);
-    const int call = ++calls_[operation];
-    const std::vector<int>& failing = failures_[operation];
-    return std::find(failing.begin(), failing.end(), call) != failing.end();
+    FaultyFileSystem& plan = plan_;
+    std::lock_guard lock(plan.mutex_);
+    if (plan.beforeCall)
+      plan.beforeCall(operation, path);
+    const int call = ++plan.calls_[operation];
+    const std::vector<int>& failing = plan.failures_[operation];
+    return std::find(failing.begin(), failing.end(), call) != failing.end() ||
+           plan.failingPaths_.contains({operation, path});
   }
 
+  std::unique_ptr<FileSystem> owned_;  // a worker's inner instance
   FileSystem& inner_;
+  FaultyFileSystem& plan_;  // the instance that counts and fails
+  std::recursive_mutex mutex_;
   std::map<Operation, int> calls_;
   std::map<Operation, std::vector<int>> failures_;
+  std::set<std::pair<Operation, std::string>> failingPaths_;
 };
 
 }  // namespace trasvex::test

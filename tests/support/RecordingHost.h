@@ -14,7 +14,10 @@ class RecordingHost : public RunHost {
  public:
   explicit RecordingHost(std::vector<std::string> lines = {}) : lines(std::move(lines)) {}
 
-  void SetStatus(int panel, const std::string& text) override { status[panel] = text; }
+  void SetStatus(int panel, const std::string& text) override {
+    status[panel] = text;
+    calls.push_back("status " + std::to_string(panel) + " " + text);
+  }
   void ShowMessage(const std::string& text) override {
     messages.push_back(text);
     if (onMessage)
@@ -22,6 +25,7 @@ class RecordingHost : public RunHost {
   }
   void ProcessEvents() override {
     ++pumps;
+    calls.push_back("pump");
     if (onProcessEvents)
       onProcessEvents();
   }
@@ -30,9 +34,19 @@ class RecordingHost : public RunHost {
     ++resets;
     rows.clear();
     rowCount = 20;
+    calls.push_back("headers");
   }
-  void ListarArchivo(int row, const ResultRow& cells) override { rows[row] = cells; }
-  void SetRowCount(int count) override { rowCount = count; }
+  void ListarArchivo(int row, const ResultRow& cells) override {
+    rows[row] = cells;
+    std::string call = "row " + std::to_string(row);
+    for (const std::string& cell : cells)
+      call += " | " + cell;
+    calls.push_back(call);
+  }
+  void SetRowCount(int count) override {
+    rowCount = count;
+    calls.push_back("rows " + std::to_string(count));
+  }
   void SetBusy(bool busy) override { busyChanges.push_back(busy); }
   int LineCount() override { return int(lines.size()); }
   std::string Line(int index) override {
@@ -52,6 +66,8 @@ class RecordingHost : public RunHost {
   RunOptions options;
   std::string status[2];
   std::vector<std::string> messages;
+  // Every call but ShowMessage, in order: status texts, pumps, rows.
+  std::vector<std::string> calls;
   std::map<int, ResultRow> rows;
   int rowCount = 100;
   int resets = 0;

@@ -1,0 +1,199 @@
+// The same runs with one worker and with eight, over random trees: the host
+// sees the same calls in the same order, the same messages in the same
+// order, and the trees end the same, failed copies and all.
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <random>
+
+#include <gtest/gtest.h>
+
+#include "Distribuidor.h"
+#include "FaultyFileSystem.h"
+#include "RecordingHost.h"
+#include "TempTree.h"
+
+namespace trasvex::test {
+namespace {
+
+namespace stdfs = std::filesystem;
+using Names = std::vector<std::string>;
+using Operation = FaultyFileSystem::Operation;
+
+// TRASVEX_JOBS for the life of the object.
+class ScopedJobs {
+ public:
+  explicit ScopedJobs(const char* jobs) { Set(jobs); }
+  ~ScopedJobs() { Set(""); }
+  ScopedJobs(const ScopedJobs&) = delete;
+  ScopedJobs& operator=(const ScopedJobs&) = delete;
+
+ private:
+  static void Set(const char* jobs) {
+#ifdef _WIN32
+    _putenv_s("TRASVEX_JOBS", jobs);
+#else
+    *jobs ? setenv("TRASVEX_JOBS", jobs, 1) : unsetenv("TRASVEX_JOBS");
+#endif
+  }
+};
+
+// What the runs showed and left, with the tree's root written as "@".
+struct Outcome {
+  Names calls;
+  Names messages;
+  Names entries;  // every entry of the tree: path, and a file's content, stamp and write bit
+  bool operator==(const Outcome&) const = default;
+};
+
+// A random tree, parameter list, options and failing copy steps, built the
+// same way from one seed wherever it is run.
+class Scenario {
+ public:
+  explicit Scenario(unsigned seed) : random_(seed) {
+    MakeSource();
+    MakeDestination();
+    MakeLines();
+    options_.subDirs = Chance(80);
+    options_.recientes = Chance(30);
+    options_.listado = Chance(25);
+  }
+
+  // Runs the parameter list twice (the second run finds the first one's
+  // copies) through a new tree.
+  Outcome Run(const char* jobs) const {
+    TempTree tree(description_);
+    for (const std::string& relative : readOnly_)
+      stdfs::permissions(tree.Path(relative), stdfs::perms::owner_write,
+                         stdfs::perm_options::remove);
+    RecordingHost host;
+    for (const std::string& line : lines_)
+      host.lines.push_back(Expand(line, tree));
+    host.options = options_;
+    std::unique_ptr<FileSystem> native = FileSystem::CreateNative();
+    FaultyFileSystem faulty(*native);
+    for (const auto& [operation, relative] : failing_)
+      faulty.FailFor(operation, tree.Path(relative));
+    Distribuidor engine(host, faulty);
+    {
+      ScopedJobs scoped(jobs);
+      engine.CopyBtnClick();
+      engine.CopyBtnClick();
+    }
+    return {Rooted(host.calls, tree), Rooted(host.messages, tree), Entries(tree)};
+  }
+
+ private:
+  bool Chance(int percent) { return int(random_() % 100) < percent; }
+  std::size_t Pick(std::size_t count) { return random_() % count; }
+  std::string Stamp() {
+    return "202" + std::to_string(Pick(3)) + "-0" + std::to_string(1 + Pick(9)) +
+           "-1" + std::to_string(Pick(9)) + " 10:00:0" + std::to_string(2 * Pick(5));
+  }
+
+  void MakeSource() {
+    const Names folders = {"", "d0/", "d0/d1/", "d2/", "d2.txt/", "d0/d1/d3/"};
+    const Names extensions = {".txt", ".doc", ".bin", ".TXT", ""};
+    for (int i = 0, count = 10 + int(Pick(40)); i < count; ++i) {
+      std::string name = "f" + std::to_string(Pick(30)) + extensions[Pick(extensions.size())];
+#ifndef _WIN32
+      if (Chance(5))
+        name[0] = 'F';  // a twin of "f..." on a destination that ignores case
+#endif
+      const std::string relative = folders[Pick(folders.size())] + name;
+      if (std::find(sources_.begin(), sources_.end(), relative) != sources_.end())
+        continue;
+      sources_.push_back(relative);
+      description_.push_back("src/" + relative + " " + Stamp());
+    }
+  }
+
+  // Some targets exist already, older, newer or as old; some are read-only
+  // or a directory; some copy steps fail.
+  void MakeDestination() {
+    for (const std::string& relative : sources_) {
+      const std::string target = "dst/" + relative;
+      if (Chance(40))
+        description_.push_back(target + " " + Stamp());
+      else if (Chance(3))
+        description_.push_back(target + "/");
+      if (Chance(8)) {
+        description_.push_back(target + " " + Stamp());
+        readOnly_.push_back(target);
+      }
+      if (Chance(4))
+        failing_.emplace_back(Operation::kOpenSource, "src/" + relative);
+      if (Chance(4))
+        failing_.emplace_back(Operation::kCreateTemporary, target);
+      if (Chance(4))
+        failing_.emplace_back(Operation::kReplaceTarget, target);
+    }
+  }
+
+  // Masks, and mappings that meet: a destination used twice, one inside
+  // another's, one that is the source of the next.
+  void MakeLines() {
+    const Names masks = {"txt", "txt doc", "*.t* bin", "f1*.*"};
+    if (Chance(50))
+      lines_.push_back(masks[Pick(masks.size())]);
+    lines_.push_back("@/dst = @/src");
+    const Names more = {"@/dst = @/src/d0", "@/dst/d0 = @/src", "@/dst2 = @/dst"};
+    for (const std::string& line : more)
+      if (Chance(25))
+        lines_.push_back(line);
+  }
+
+  static std::string Expand(std::string line, const TempTree& tree) {
+    for (std::size_t at = line.find('@'); at != std::string::npos; at = line.find('@'))
+      line.replace(at, 1, tree.Root());
+#ifdef _WIN32
+    std::replace(line.begin(), line.end(), '/', '\\');
+#endif
+    return line;
+  }
+  static Names Rooted(Names texts, const TempTree& tree) {
+    for (std::string& text : texts)
+      for (std::size_t at = text.find(tree.Root()); at != std::string::npos;
+           at = text.find(tree.Root()))
+        text.replace(at, tree.Root().size(), "@");
+    return texts;
+  }
+  static Names Entries(const TempTree& tree) {
+    Names entries;
+    const stdfs::path root = stdfs::u8path(tree.Root());
+    for (const auto& entry : stdfs::recursive_directory_iterator(root)) {
+      const std::string relative = stdfs::relative(entry.path(), root).generic_string();
+      if (entry.is_directory()) {
+        entries.push_back(relative + "/");
+        continue;
+      }
+      const bool writable = (entry.status().permissions() & stdfs::perms::owner_write) !=
+                            stdfs::perms::none;
+      entries.push_back(relative + " " + tree.Read(relative) + " " +
+                        std::to_string(tree.Stamp(relative)) + (writable ? " w" : " r"));
+    }
+    std::sort(entries.begin(), entries.end());
+    return entries;
+  }
+
+  std::mt19937 random_;
+  Names sources_;
+  Names description_;
+  Names readOnly_;
+  std::vector<std::pair<Operation, std::string>> failing_;
+  Names lines_;
+  RunOptions options_;
+};
+
+TEST(ParallelWalk, EightWorkersDoWhatOneDoes) {
+  for (unsigned seed = 1; seed <= 40; ++seed) {
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    const Scenario scenario(seed);
+    const Outcome alone = scenario.Run("1");
+    ASSERT_EQ(scenario.Run("8"), alone);
+  }
+}
+
+}  // namespace
+}  // namespace trasvex::test
