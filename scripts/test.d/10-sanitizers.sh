@@ -1,17 +1,23 @@
 #!/usr/bin/env bash
-# Builds the engine's test suite a second time with AddressSanitizer and
-# UndefinedBehaviorSanitizer, in its own folder and without the window, and
-# runs it: a failing test or any sanitizer report fails the stage.
+# Builds the engine's test suite twice more, each time in its own folder and
+# without the window, and runs it: with AddressSanitizer and
+# UndefinedBehaviorSanitizer, then with ThreadSanitizer, which watches the
+# walk's workers. A failing test or any sanitizer report fails the stage.
 source "$(dirname "$0")/../common.sh"
 
 ensure_packages "${BASE_PACKAGES[@]}"
-SANITIZED="${SANITIZED_BUILD:-$ROOT/build-asan}"
-FLAGS="-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
-cmake -S "$ROOT" -B "$SANITIZED" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DTRASVEX_WITH_WINDOW=OFF -DTRASVEX_BUILD_TESTS=ON \
-  -DCMAKE_CXX_FLAGS="$FLAGS" -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" >/dev/null
-cmake --build "$SANITIZED" -j "$JOBS" --target engine_tests
 
-export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:detect_stack_use_after_return=1"
-export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
-"$SANITIZED/tests/engine/engine_tests" --gtest_brief=1
+# sanitized FOLDER FLAGS: builds the suite in build-FOLDER and runs it.
+sanitized() {
+  local folder="$ROOT/build-$1" flags="$2"
+  cmake -S "$ROOT" -B "$folder" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DTRASVEX_WITH_WINDOW=OFF -DTRASVEX_BUILD_TESTS=ON \
+    -DCMAKE_CXX_FLAGS="$flags -fno-omit-frame-pointer" -DCMAKE_EXE_LINKER_FLAGS="$flags" >/dev/null
+  cmake --build "$folder" -j "$JOBS" --target engine_tests
+  "$folder/tests/engine/engine_tests" --gtest_brief=1
+}
+
+ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:detect_stack_use_after_return=1" \
+  UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
+  sanitized asan "-fsanitize=address,undefined -fno-sanitize-recover=all"
+TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1" sanitized tsan "-fsanitize=thread"
