@@ -90,6 +90,7 @@ struct Distribuidor::FileWork {
 
 // Files of one scan bound for one folder, in scan order.
 struct Distribuidor::FileBatch {
+  long scan;                // which scan of the run found them
   std::string directory;    // the folder the scan read
   std::string destination;  // the folder they go to
   std::vector<FileWork> files;
@@ -264,6 +265,7 @@ bool Distribuidor::RecorraArchivos(const std::string& pattern, const std::string
   AwaitCopiesInto(directory, destination);
   std::vector<SearchEntry> entries;
   const bool complete = fs_.Scan(pattern, kFilesAndDirectories, entries);
+  const long scan = ++scans_;
   const bool parallel = queue_->Parallel();
   // Names that may be one file are looked up and copied one after another.
   const bool alone = parallel && NamesMeetIgnoringCase(entries);
@@ -278,7 +280,7 @@ bool Distribuidor::RecorraArchivos(const std::string& pattern, const std::string
       continue;
     }
     if (!batch)
-      batch = std::make_shared<FileBatch>(FileBatch{directory, destination, {}, 0});
+      batch = std::make_shared<FileBatch>(FileBatch{scan, directory, destination, {}, 0});
     FileWork& file = batch->files.emplace_back();
     file.target = Join(destination, entry.name);
     file.entry = std::move(entry);
@@ -368,6 +370,7 @@ void Distribuidor::Examine(const std::shared_ptr<FileBatch>& batch, FileWork& fi
 // copies were started.
 void Distribuidor::CopiarArchivo(const std::shared_ptr<FileBatch>& batch, FileWork& file) {
   queue_->AddFollowUp(
+      batch->scan,
       [&file, source = Join(batch->directory, file.entry.name)](FileSystem& fileSystem) {
         file.copied = fileSystem.CopyFile(source, file.target);
       },

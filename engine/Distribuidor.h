@@ -97,6 +97,7 @@ class Distribuidor {
   // Folders with files handed to a parallel queue and not yet settled, and
   // how many batches of them.
   std::unordered_map<std::string, int> unsettled_;
+  long scans_ = 0;  // the file scans of the run so far
   bool running_ = false;
 };
 

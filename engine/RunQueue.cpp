@@ -4,12 +4,11 @@ namespace trasvex {
 
 namespace {
 
-// How far the walk may run ahead of what has been carried out, in files:
-// enough to keep every worker busy across folders, few enough to keep the
-// memory of a run small.
+// How far the walk may run ahead of what has been carried out, in files,
+// and how many copies may be in flight: enough to keep every worker busy
+// in folders of their own, few enough to keep the memory of a run small.
 constexpr int kLookAhead = 4096;
-// Copies in flight for each worker.
-constexpr int kFollowUpsPerWorker = 4;
+constexpr std::size_t kMostFollowUps = 4096;
 
 }  // namespace
 
@@ -23,7 +22,6 @@ RunQueue::RunQueue(FileSystem& fileSystem, int workers) : fileSystem_(fileSystem
   }
   if (instances.empty())
     return;
-  mostFollowUps_ = workers * kFollowUpsPerWorker;
   pool_ = std::make_unique<WorkerPool>(std::move(instances));
 }
 
@@ -37,19 +35,19 @@ void RunQueue::Add(int items, Work request, Effect effect) {
   Pending& step = steps_.emplace_back(Pending{std::move(effect), items, !request});
   pendingItems_ += items;
   if (request)
-    pool_->Submit(std::move(request), step.ended, false);
+    pool_->Submit(std::move(request), step.ended);
   Advance(kLookAhead);
 }
 
-void RunQueue::AddFollowUp(Work request, Effect settle) {
+void RunQueue::AddFollowUp(long group, Work request, Effect settle) {
   if (!pool_) {
     request(fileSystem_);
     settle();
     return;
   }
   Pending& followUp = followUps_.emplace_back(Pending{std::move(settle)});
-  pool_->Submit(std::move(request), followUp.ended, true);
-  while (int(followUps_.size()) > mostFollowUps_) {
+  pool_->SubmitUrgent(std::move(request), followUp.ended, group);
+  while (followUps_.size() > kMostFollowUps) {
     pool_->Wait(followUps_.front().ended);
     SettleEnded();
   }

@@ -32,8 +32,10 @@ class RunQueue {
   // without a request has only its effect. The walk waits here while too
   // many items are pending.
   void Add(int items, Work request, Effect effect);
-  // Starts a follow-up of the effect running now.
-  void AddFollowUp(Work request, Effect settle);
+  // Starts a follow-up of the effect running now. Follow-ups of one
+  // |group| (the copies into one folder) run one at a time while other
+  // groups wait.
+  void AddFollowUp(long group, Work request, Effect settle);
   // Waits for and settles every follow-up started.
   void SettleAll();
   // Waits for and carries out everything appended.
@@ -57,7 +59,6 @@ class RunQueue {
   // Declared after what its tasks write to, so that it ends them first.
   std::unique_ptr<WorkerPool> pool_;
   int pendingItems_ = 0;
-  int mostFollowUps_ = 0;
 };
 
 }  // namespace trasvex

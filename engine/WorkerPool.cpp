@@ -1,5 +1,7 @@
 #include "WorkerPool.h"
 
+#include <algorithm>
+
 namespace trasvex {
 
 WorkerPool::WorkerPool(std::vector<std::unique_ptr<FileSystem>> instances)
@@ -19,10 +21,22 @@ WorkerPool::~WorkerPool() {
     thread.join();
 }
 
-void WorkerPool::Submit(Work work, bool& ended, bool urgent) {
+void WorkerPool::Submit(Work work, bool& ended) {
   {
     std::lock_guard lock(mutex_);
-    (urgent ? urgent_ : queued_).push_back({std::move(work), &ended});
+    queued_.push_back({std::move(work), &ended});
+  }
+  taskQueued_.notify_one();
+}
+
+void WorkerPool::SubmitUrgent(Work work, bool& ended, long group) {
+  {
+    std::lock_guard lock(mutex_);
+    // The groups that come now are the last ones.
+    auto found = std::find_if(groups_.rbegin(), groups_.rend(),
+                              [group](const Group& each) { return each.id == group; });
+    Group& into = found != groups_.rend() ? *found : groups_.emplace_back(Group{group, {}});
+    into.tasks.push_back({std::move(work), &ended});
   }
   taskQueued_.notify_one();
 }
@@ -37,20 +51,41 @@ void WorkerPool::Wait(const bool& ended) {
   taskEnded_.wait(lock, [&] { return ended; });
 }
 
+bool WorkerPool::Take(Task& task, GroupList::iterator& group) {
+  group = groups_.end();
+  for (auto each = groups_.begin(); queued_.empty() && each != groups_.end(); ++each) {
+    if (each->tasks.empty())
+      continue;
+    if (group == groups_.end() || each->busy < group->busy)
+      group = each;
+    if (group->busy == 0)
+      break;
+  }
+  std::deque<Task>& from = group != groups_.end() ? group->tasks : queued_;
+  if (from.empty())
+    return false;
+  task = std::move(from.front());
+  from.pop_front();
+  if (group != groups_.end())
+    ++group->busy;
+  return true;
+}
+
 void WorkerPool::Serve(FileSystem& fileSystem) {
   std::unique_lock lock(mutex_);
   for (;;) {
-    taskQueued_.wait(lock, [this] { return stopping_ || !urgent_.empty() || !queued_.empty(); });
-    std::deque<Task>& from = urgent_.empty() ? queued_ : urgent_;
-    if (from.empty())
+    Task task;
+    GroupList::iterator group;
+    taskQueued_.wait(lock, [&] { return Take(task, group) || stopping_; });
+    if (!task.work)
       return;  // stopping, and nothing is left to do
-    Task task = std::move(from.front());
-    from.pop_front();
     lock.unlock();
     task.work(fileSystem);
     task.work = nullptr;  // what it holds goes before the owner hears of the end
     lock.lock();
     *task.ended = true;
+    if (group != groups_.end() && --group->busy == 0 && group->tasks.empty())
+      groups_.erase(group);
     taskEnded_.notify_all();
   }
 }

@@ -1,13 +1,19 @@
 // Threads that carry out a run's file-system requests side by side, each
-// through its own instance of the backend. Tasks start in the order they
-// were submitted, those submitted as urgent first; the thread that owns the
-// pool learns that a task has ended through a flag the pool sets under its
+// through its own instance of the backend. The thread that owns the pool
+// learns that a task has ended through a flag the pool sets under its
 // lock, which also makes everything the task wrote visible to it.
+//
+// Urgent tasks go first. They come in groups (such as the copies into one
+// folder, which a file system makes take turns at creating and renaming
+// names there): a free worker takes the oldest task of the oldest group
+// that no other worker is busy with, so that the groups go on side by side.
+// Other tasks start in the order they came.
 #pragma once
 
 #include <condition_variable>
 #include <deque>
 #include <functional>
+#include <list>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -30,7 +36,8 @@ class WorkerPool {
 
   // Queues |work|; |ended|, which must outlive the task, becomes true once
   // it has run.
-  void Submit(Work work, bool& ended, bool urgent);
+  void Submit(Work work, bool& ended);
+  void SubmitUrgent(Work work, bool& ended, long group);
   bool Ended(const bool& ended);
   void Wait(const bool& ended);
 
@@ -39,13 +46,22 @@ class WorkerPool {
     Work work;
     bool* ended;
   };
+  struct Group {
+    long id;
+    std::deque<Task> tasks;
+    int busy = 0;  // workers running one of its tasks
+  };
+  using GroupList = std::list<Group>;
 
   void Serve(FileSystem& fileSystem);
+  // The next task for a free worker and the group it comes from (end()
+  // for one that is not urgent); false when there is none.
+  bool Take(Task& task, GroupList::iterator& group);
 
   std::mutex mutex_;
   std::condition_variable taskQueued_;
   std::condition_variable taskEnded_;
-  std::deque<Task> urgent_;
+  GroupList groups_;  // urgent tasks, by the order of their groups' first
   std::deque<Task> queued_;
   bool stopping_ = false;
   std::vector<std::unique_ptr<FileSystem>> instances_;
