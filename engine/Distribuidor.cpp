@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
 #include <unordered_set>
 
 namespace trasvex {
@@ -13,8 +14,12 @@ namespace trasvex {
 namespace {
 
 constexpr std::size_t kMaxMessagePrefix = 254;
-// The most workers a mapping gets, whatever TRASVEX_JOBS asks.
+// The most workers a mapping gets, whatever TRASVEX_JOBS asks, and those it
+// gets unasked: on a network file system each request waits for a round
+// trip, so many wait side by side; on a local one each takes a processor.
 constexpr int kMostWorkers = 32;
+constexpr int kRemoteWorkers = 16;
+constexpr unsigned kMostLocalWorkers = 4;
 // The files one worker looks up in one go.
 constexpr std::size_t kBatchFiles = 16;
 
@@ -114,9 +119,11 @@ int Distribuidor::Workers(const std::string& destination) {
     if (std::from_chars(jobs, end, count).ptr != end)
       count = 0;  // not a number: the default
   }
-  if (count < 1)
-    count = fs_.Concurrency(destination);
-  return std::clamp(count, 1, kMostWorkers);
+  if (count >= 1)
+    return std::min(count, kMostWorkers);
+  if (fs_.IsRemote(destination))
+    return kRemoteWorkers;
+  return int(std::clamp(std::thread::hardware_concurrency(), 1u, kMostLocalWorkers));
 }
 
 void Distribuidor::CopyBtnClick() {

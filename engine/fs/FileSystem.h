@@ -76,10 +76,9 @@ class FileSystem {
   // this instance; afterwards each instance is used by one thread at a
   // time. Null when the backend works on one thread only.
   virtual std::unique_ptr<FileSystem> ForWorker() { return nullptr; }
-  // How many requests are worth having in flight at once on the file
-  // system that holds |path| (which need not exist yet): a network share
-  // answers each one late, a local disk almost at once.
-  virtual int Concurrency(const std::string& /*path*/) { return 1; }
+  // True when |path| (which need not exist yet) lies on a network file
+  // system, which answers each request late but takes many at once.
+  virtual bool IsRemote(const std::string& /*path*/) { return false; }
 
   // Copies |source| over |target|, keeping the source's stamp and
   // permissions. The data goes to a temporary file beside the target, which

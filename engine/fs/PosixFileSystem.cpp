@@ -16,7 +16,6 @@
 #include <csignal>
 #include <ctime>
 #include <iterator>
-#include <thread>
 
 #include "TemporaryCleanup.h"
 
@@ -37,10 +36,6 @@ std::unique_ptr<FileSystem> FileSystem::CreateNative() {
 namespace {
 
 constexpr int kTemporaryAttempts = 100;
-// Requests in flight: on a network file system each waits for a round
-// trip, on a local one for a processor.
-constexpr int kNetworkWorkers = 16;
-constexpr unsigned kLocalWorkers = 4;
 
 bool IsNetworkFileSystem(const struct statfs& st) {
 #if defined(__linux__)
@@ -153,19 +148,17 @@ std::unique_ptr<FileSystem> PosixFileSystem::ForWorker() {
   return worker;
 }
 
-int PosixFileSystem::Concurrency(const std::string& path) {
+bool PosixFileSystem::IsRemote(const std::string& path) {
   // The nearest folder that exists tells the file system.
   std::string probe = path.empty() ? "." : path;
   struct statfs st;
   while (::statfs(probe.c_str(), &st) != 0) {
     const std::string parent = ParentPath(probe, Style());
     if (parent == probe)
-      return 1;
+      return false;
     probe = parent.empty() ? "." : parent;
   }
-  if (IsNetworkFileSystem(st))
-    return kNetworkWorkers;
-  return int(std::clamp(std::thread::hardware_concurrency(), 1u, unsigned(kLocalWorkers)));
+  return IsNetworkFileSystem(st);
 }
 
 PosixFileSystem::~PosixFileSystem() = default;

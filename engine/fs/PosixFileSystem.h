@@ -18,8 +18,8 @@
 // - temporary files are named ".trasvex-PID-N.tmp"; before the first copy
 //   into a directory that it did not create, a run removes from it those of
 //   processes that no longer exist;
-// - a network file system (NFS, SMB, FUSE, 9P and the like; on macOS and
-//   the BSDs any one not marked local) takes many requests at once.
+// - remote: a network file system (NFS, SMB, FUSE, 9P and the like; on
+//   macOS and the BSDs any one not marked local).
 // A run's workers each have their own instance (ForWorker), which shares
 // with the others the directories swept and the numbering of temporary
 // files.
@@ -68,7 +68,7 @@ class PosixFileSystem final : public FileSystem {
   bool ReadWholeFile(const std::string& path, std::string& bytes) override;
   void ReleaseHandles() override;
   std::unique_ptr<FileSystem> ForWorker() override;
-  int Concurrency(const std::string& path) override;
+  bool IsRemote(const std::string& path) override;
 
   Handle OpenSource(const std::string& path) override;
   bool TargetReplaceable(const std::string& target) override;

@@ -133,6 +133,22 @@ WindowsFileSystem::WindowsFileSystem()
     : dateSeparator_(LocaleText(LOCALE_SDATE, "/")),
       timeSeparator_(LocaleText(LOCALE_STIME, ":")) {}
 
+std::unique_ptr<FileSystem> WindowsFileSystem::ForWorker() {
+  auto worker = std::make_unique<WindowsFileSystem>();
+  worker->root_ = root_;
+  worker->temporaryCounter_ = temporaryCounter_;
+  return worker;
+}
+
+bool WindowsFileSystem::IsRemote(const std::string& path) {
+  // The volume's root ("C:\", "\\server\share\"), also for a path that
+  // does not exist yet.
+  wchar_t volume[MAX_PATH + 1];
+  const std::wstring full = ApiPath(path.empty() ? "." : path);
+  return ::GetVolumePathNameW(full.c_str(), volume, MAX_PATH + 1) &&
+         ::GetDriveTypeW(volume) == DRIVE_REMOTE;
+}
+
 bool WindowsFileSystem::IsDirectory(const std::string& path) {
   const DWORD attributes = ::GetFileAttributesW(ApiPath(path).c_str());
   const DWORD notFollowed = LiesBelow(path, root_) ? FILE_ATTRIBUTE_REPARSE_POINT : 0;
@@ -239,7 +255,7 @@ FileSystem::Handle WindowsFileSystem::CreateTemporary(const std::string& target,
   for (int attempt = 0; attempt < kTemporaryAttempts; ++attempt) {
     // Hidden, so that a scan running meanwhile passes it over.
     const std::string path = directory + ".trasvex-" + std::to_string(::GetCurrentProcessId()) +
-                             "-" + std::to_string(++temporaryCounter_) + ".tmp";
+                             "-" + std::to_string(++*temporaryCounter_) + ".tmp";
     const HANDLE file = ::CreateFileW(ApiPath(path).c_str(), GENERIC_WRITE, 0, nullptr,
                                       CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr);
     if (file != INVALID_HANDLE_VALUE) {

@@ -17,10 +17,13 @@
 // - a path whose full form (relative ones from the current folder) is too
 //   long for the classic API is given in full with the "\\?\" prefix
 //   (ApiPath), so deep trees copy rather than fail;
-// - the listing writes dates and times with the user's locale separators.
+// - the listing writes dates and times with the user's locale separators;
+// - remote: a path on a network drive or share (GetDriveTypeW).
 #pragma once
 
+#include <atomic>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -44,6 +47,8 @@ class WindowsFileSystem final : public FileSystem {
   bool Scan(const std::string& pattern, unsigned attributeSet,
             std::vector<SearchEntry>& entries) override;
   bool ReadWholeFile(const std::string& path, std::string& bytes) override;
+  std::unique_ptr<FileSystem> ForWorker() override;
+  bool IsRemote(const std::string& path) override;
 
   Handle OpenSource(const std::string& path) override;
   bool TargetReplaceable(const std::string& target) override;
@@ -65,7 +70,9 @@ class WindowsFileSystem final : public FileSystem {
   std::int64_t sourceWriteTime_ = 0;
   std::uint64_t sourceSize_ = 0;
   std::vector<char> buffer_;
-  unsigned temporaryCounter_ = 0;
+  // The numbering of temporary files, shared with the run's workers.
+  std::shared_ptr<std::atomic<unsigned>> temporaryCounter_ =
+      std::make_shared<std::atomic<unsigned>>(0);
   bool targetAbsent_ = false;  // the copy's target did not exist when checked
 };
 

@@ -88,7 +88,7 @@ class FaultyFileSystem final : public FileSystem {
     return inner ? std::unique_ptr<FileSystem>(new FaultyFileSystem(std::move(inner), plan_))
                  : nullptr;
   }
-  int Concurrency(const std::string& path) override { return inner_.Concurrency(path); }
+  bool IsRemote(const std::string& path) override { return inner_.IsRemote(path); }
 
   bool CreateDirectory(const std::string& path, const std::string& model) override {
     return !Fails(Operation::kCreateDirectory, path) && inner_.CreateDirectory(path, model);
