@@ -81,7 +81,7 @@ make_tree() {
 # One command of a scenario: TOOL MODE SRC DST, MODE copy, update, list (to
 # a missing destination) or check (a listing against an up-to-date one),
 # set as the array COMMAND. The tool trasvex-j1 is the program with
-# TRASVEX_JOBS=1; floor does the same for every mode.
+# TRASVEX_JOBS=1; floor runs the same walk whatever the mode.
 # The program's parameter list is written beforehand, outside the timing.
 prepare() {
   local tool="$1" src="$3" dst="$4"
@@ -286,8 +286,9 @@ verdict() { awk -v r="$1" -v limit="$2" 'BEGIN {print (r <= limit ? "met" : "MIS
 # LABEL RATIO LIMIT: "  LABEL <= LIMIT met" (or MISSED), nothing when LIMIT is -.
 target() {
   [[ "$3" == - ]] && return
-  printf '  %s <= %s ' "$1" "$3"
-  if [[ "$2" == - ]]; then echo -n "(not run)"; else echo -n "$(verdict "$2" "$3")"; fi
+  local judged="(not run)"
+  [[ "$2" == - ]] || judged="$(verdict "$2" "$3")"
+  printf '  %s <= %s %s' "$1" "$3" "$judged"
 }
 
 echo
@@ -316,14 +317,15 @@ if ((LOCAL)); then
   row S4 0.6 0.99 floor 0.9
   row S5 - 1.15
   row S6 1.3 -
+  echo "S4: other is floor, one thread's walk of the no-op"
 fi
 if ((SHARED)); then
   row R1 0.2 0.2 trasvex-j1 -
   row R2 0.2 0.2 trasvex-j1 -
   row R3 - - trasvex-j1 0.2
-  echo "R1-R3: the 'share' tree (1,000 files), each request to the share delayed $SHARE_DELAY_US us"
+  echo "R1-R3: the 'share' tree (1,000 files), each request to the share delayed $SHARE_DELAY_US us;"
+  echo "  other is trasvex-j1, the program with TRASVEX_JOBS=1"
 fi
-echo "other: S4 floor, one thread's walk of the no-op; R1-R3 trasvex-j1 (TRASVEX_JOBS=1)"
 
 if ((LOCAL)); then
   echo
