@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Benchmarks the unattended run against rsync and cp on the same generated
 # trees, in one run, the commands taking turns:
-#   S1 initial copy of 'small'        S4 no-op over 'many'
+#   S1 initial copy of 'small'        S4 no-op over 'many', also against floor
 #   S2 no-op over 'small'             S5 initial copy of 'big'
 #   S3 'small' after 1% new stamps    S6 listing of 'small', rows to a file
 # then system calls per examined file (strace -c -f) and peak memory
@@ -11,9 +11,17 @@
 #
 # The share scenarios copy the 'share' tree onto a simulated network share
 # (bench/slowfs.c mounted over a folder of $BENCH, each request delayed by
-# SHARE_DELAY_US, default 1000):
-#   R1 initial copy                   R3 listing against an up-to-date copy,
-#   R2 no-op                             with TRASVEX_JOBS=1 and without
+# SHARE_DELAY_US, default 1000), also against trasvex-j1:
+#   R1 initial copy                   R3 listing against an up-to-date copy
+#   R2 no-op
+#
+# The program runs with its own number of workers (TRASVEX_JOBS unset);
+# trasvex-j1 is the program with TRASVEX_JOBS=1, one worker. floor
+# (bench/floor.cpp) is the single-threaded floor of a no-op: one thread reads
+# each source folder, stats each entry and each file's counterpart in the
+# destination, and copies nothing. Targets beside the peers': S4 at most 0.9
+# of floor's time; R1 and R2 at most 0.2 of rsync's and of cp's; R3 at most
+# 0.2 of trasvex-j1's.
 #
 #   bench/run.sh [runs]          (default 5 timed runs; 'big' takes 3, R1-R3 at most 3)
 #   ONLY="S3 S4" bench/run.sh    (times only those scenarios; system calls and
@@ -36,7 +44,7 @@ WORK="$BENCH/work"
 OLD="$BENCH/old"
 SHARE="$BENCH/share"
 SHARE_BACKING="$BENCH/share-backing"
-unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
+unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM TRASVEX_JOBS
 
 ensure_packages "${BASE_PACKAGES[@]}" rsync strace time libfuse3-dev fuse3 pkg-config
 cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=Release -DTRASVEX_WITH_WINDOW=OFF \
@@ -45,6 +53,7 @@ cmake --build "$BUILD" -j "$JOBS" --target trasvex >"$BUILD/build.log" 2>&1 ||
   { cat "$BUILD/build.log"; exit 1; }
 PROGRAM="$BUILD/trasvex/trasvex"
 g++ -O2 -std=c++20 -o "$BUILD/make-tree" "$ROOT/bench/make-tree.cpp"
+g++ -O2 -std=c++20 -o "$BUILD/floor" "$ROOT/bench/floor.cpp"
 # shellcheck disable=SC2046
 gcc -O2 -o "$BUILD/slowfs" "$ROOT/bench/slowfs.c" $(pkg-config --cflags --libs fuse3)
 
@@ -70,8 +79,9 @@ make_tree() {
 # --- the commands -------------------------------------------------------
 
 # One command of a scenario: TOOL MODE SRC DST, MODE copy, update, list (to
-# a missing destination) or check (a listing against an up-to-date one).
-# The tool trasvex-j1 is the program with TRASVEX_JOBS=1.
+# a missing destination) or check (a listing against an up-to-date one),
+# set as the array COMMAND. The tool trasvex-j1 is the program with
+# TRASVEX_JOBS=1; floor runs the same walk whatever the mode.
 # The program's parameter list is written beforehand, outside the timing.
 prepare() {
   local tool="$1" src="$3" dst="$4"
@@ -81,21 +91,26 @@ prepare() {
 command_of() {
   local tool="$1" mode="$2" src="$3" dst="$4"
   case "$tool/$mode" in
-    trasvex/list | trasvex/check) echo "$PROGRAM $WORK/lista.rtf AUTO LIST" ;;
-    trasvex-j1/check) echo "env TRASVEX_JOBS=1 $PROGRAM $WORK/lista.rtf AUTO LIST" ;;
-    trasvex/*) echo "$PROGRAM $WORK/lista.rtf AUTO" ;;
-    rsync/list) echo "rsync -rtn --out-format=%n $src/ $dst/" ;;
-    rsync/*) echo "rsync -rt $src/ $dst/" ;;
-    cp/copy) echo "cp -r --preserve=timestamps,mode $src $dst" ;;
-    cp/update) echo "cp -ru --preserve=timestamps,mode $src/. $dst/" ;;
+    trasvex-j1/*)
+      command_of trasvex "$mode" "$src" "$dst"
+      COMMAND=(env TRASVEX_JOBS=1 "${COMMAND[@]}")
+      ;;
+    trasvex/list | trasvex/check) COMMAND=("$PROGRAM" "$WORK/lista.rtf" AUTO LIST) ;;
+    trasvex/*) COMMAND=("$PROGRAM" "$WORK/lista.rtf" AUTO) ;;
+    rsync/list) COMMAND=(rsync -rtn --out-format=%n "$src/" "$dst/") ;;
+    rsync/*) COMMAND=(rsync -rt "$src/" "$dst/") ;;
+    cp/copy) COMMAND=(cp -r "--preserve=timestamps,mode" "$src" "$dst") ;;
+    cp/update) COMMAND=(cp -ru "--preserve=timestamps,mode" "$src/." "$dst/") ;;
+    floor/*) COMMAND=("$BUILD/floor" "$src" "$dst") ;;
   esac
 }
 # Runs one command and prints its wall time in microseconds.
 timed() {
   local start end
+  command_of "$@"
   start="${EPOCHREALTIME/./}"
-  $(command_of "$@") >"$WORK/rows.txt" 2>"$WORK/errors.txt" || {
-    echo "FAILED: $(command_of "$@")" >&2
+  "${COMMAND[@]}" >"$WORK/rows.txt" 2>"$WORK/errors.txt" || {
+    echo "FAILED: ${COMMAND[*]}" >&2
     cat "$WORK/errors.txt" >&2
     exit 1
   }
@@ -172,8 +187,8 @@ share_scenarios() {
   "$BUILD/slowfs" -o delay_us="$SHARE_DELAY_US" "$SHARE_BACKING" "$SHARE"
   DESTINATIONS="$SHARE"
   RETIRED="$SHARE/old"
-  scenario R1 share copy "$SHARE_RUNS" trasvex rsync cp
-  scenario R2 share update "$SHARE_RUNS" trasvex rsync cp
+  scenario R1 share copy "$SHARE_RUNS" trasvex trasvex-j1 rsync cp
+  scenario R2 share update "$SHARE_RUNS" trasvex trasvex-j1 rsync cp
   scenario R3 share check "$SHARE_RUNS" trasvex trasvex-j1
   DESTINATIONS="$WORK"
   RETIRED="$OLD"
@@ -208,7 +223,7 @@ echo "timing ($RUNS runs each, $SHARE_RUNS on the share, commands taking turns).
 scenario S1 small copy "$RUNS" trasvex rsync cp
 scenario S2 small update "$RUNS" trasvex rsync cp
 scenario S6 small list "$RUNS" trasvex rsync
-scenario S4 many update "$RUNS" trasvex rsync cp
+scenario S4 many update "$RUNS" trasvex rsync cp floor
 # S3 changes the stamps of 'small' (the next run of this script generates
 # the tree again). It comes before the gigabytes of S5 and of the counting
 # below, whose writes slow down replacing files for a while afterwards.
@@ -223,13 +238,15 @@ fi
 # Total system calls of one command under strace -c -f.
 syscalls() {
   prepare "$@"
-  strace -f -c -o "$WORK/strace.txt" $(command_of "$@") >/dev/null 2>&1
+  command_of "$@"
+  strace -f -c -o "$WORK/strace.txt" "${COMMAND[@]}" >/dev/null 2>&1
   awk '$NF == "total" {print $4}' "$WORK/strace.txt"
 }
 # Peak resident set size of one command, in KiB.
 peak_rss() {
   prepare "$@"
-  /usr/bin/time -v -o "$WORK/time.txt" $(command_of "$@") >"$WORK/rows.txt" 2>/dev/null
+  command_of "$@"
+  /usr/bin/time -v -o "$WORK/time.txt" "${COMMAND[@]}" >"$WORK/rows.txt" 2>/dev/null
   awk -F': ' '/Maximum resident/ {print $2}' "$WORK/time.txt"
 }
 per_file() { awk -v calls="$1" -v files="$2" 'BEGIN {printf "%.2f", calls / files}'; }
@@ -263,44 +280,51 @@ fi
 
 # --- the table ----------------------------------------------------------
 
-seconds() { awk -v us="$1" 'BEGIN {printf "%.3f", us / 1e6}'; }
+seconds() { [[ -n "$1" ]] && awk -v us="$1" 'BEGIN {printf "%.3f", us / 1e6}' || echo "-"; }
 ratio() { [[ -n "${2:-}" ]] && awk -v a="$1" -v b="$2" 'BEGIN {printf "%.2f", a / b}' || echo "-"; }
 verdict() { awk -v r="$1" -v limit="$2" 'BEGIN {print (r <= limit ? "met" : "MISSED")}'; }
+# LABEL RATIO LIMIT: "  LABEL <= LIMIT met" (or MISSED), nothing when LIMIT is -.
+target() {
+  [[ "$3" == - ]] && return
+  local judged="(not run)"
+  [[ "$2" == - ]] || judged="$(verdict "$2" "$3")"
+  printf '  %s <= %s %s' "$1" "$3" "$judged"
+}
 
 echo
-printf '%-4s %10s %10s %10s %12s %9s  %s\n' "" "trasvex s" "rsync s" "cp s" "/rsync" "/cp" \
-  "target"
+line() { printf '%-4s %10s %10s %10s %8s %7s %10s %8s%s\n' "$@"; }
+line "" "trasvex s" "rsync s" "cp s" "/rsync" "/cp" "other s" "/other" "  target"
+# NAME RSYNC_LIMIT CP_LIMIT [OTHER OTHER_LIMIT]: the program's median time
+# against those of rsync, cp and the tool OTHER, with the targets of the
+# ratios (- for none).
 row() {
-  local name="$1" rsync_limit="$2" cp_limit="$3"
+  local name="$1" rsync_limit="$2" cp_limit="$3" other="${4:-}" other_limit="${5:--}"
   local t="${MEDIAN[$name/trasvex]:-}" r="${MEDIAN[$name/rsync]:-}" c="${MEDIAN[$name/cp]:-}"
+  local o="${MEDIAN[$name/$other]:-}"
   [[ -z "$t" ]] && { printf '%-4s (not run)\n' "$name"; return; }
-  local to_rsync to_cp verdicts=""
+  local to_rsync to_cp to_other
   to_rsync="$(ratio "$t" "$r")"
   to_cp="$(ratio "$t" "$c")"
-  [[ "$rsync_limit" != - ]] && verdicts+="/rsync <= $rsync_limit $(verdict "$to_rsync" "$rsync_limit")  "
-  [[ "$cp_limit" != - ]] && verdicts+="/cp <= $cp_limit $(verdict "$to_cp" "$cp_limit")"
-  printf '%-4s %10s %10s %10s %12s %9s  %s\n' "$name" "$(seconds "$t")" "$(seconds "$r")" \
-    "$([[ -n "$c" ]] && seconds "$c" || echo -)" "$to_rsync" "$to_cp" "$verdicts"
+  to_other="$(ratio "$t" "$o")"
+  line "$name" "$(seconds "$t")" "$(seconds "$r")" "$(seconds "$c")" "$to_rsync" \
+    "$to_cp" "$(seconds "$o")" "$to_other" "$(target /rsync "$to_rsync" "$rsync_limit")$(
+      target /cp "$to_cp" "$cp_limit")$(target "/$other" "$to_other" "$other_limit")"
 }
 if ((LOCAL)); then
   row S1 0.75 1.25
   row S2 0.6 0.99
   row S3 0.75 -
-  row S4 0.6 0.99
+  row S4 0.6 0.99 floor 0.9
   row S5 - 1.15
   row S6 1.3 -
+  echo "S4: other is floor, one thread's walk of the no-op"
 fi
 if ((SHARED)); then
-  row R1 - -
-  row R2 - -
-  t="${MEDIAN[R3/trasvex]:-}" j1="${MEDIAN[R3/trasvex-j1]:-}"
-  if [[ -n "$t" ]]; then
-    printf '%-4s %10s   TRASVEX_JOBS=1 %s s, ratio %s\n' R3 "$(seconds "$t")" "$(seconds "$j1")" \
-      "$(ratio "$t" "$j1")"
-  else
-    printf '%-4s (not run)\n' R3
-  fi
-  echo "R1-R3: the 'share' tree (1,000 files), each request to the share delayed $SHARE_DELAY_US us"
+  row R1 0.2 0.2 trasvex-j1 -
+  row R2 0.2 0.2 trasvex-j1 -
+  row R3 - - trasvex-j1 0.2
+  echo "R1-R3: the 'share' tree (1,000 files), each request to the share delayed $SHARE_DELAY_US us;"
+  echo "  other is trasvex-j1, the program with TRASVEX_JOBS=1"
 fi
 
 if ((LOCAL)); then
