@@ -100,11 +100,14 @@ class Scenario {
       if (Chance(5))
         name[0] = 'F';  // a twin of "f..." on a destination that ignores case
 #endif
-      const std::string relative = folders[Pick(folders.size())] + name;
+      std::string relative = folders[Pick(folders.size())];
+      relative += name;
       if (std::find(sources_.begin(), sources_.end(), relative) != sources_.end())
         continue;
       sources_.push_back(relative);
-      description_.push_back("src/" + relative + " " + Stamp());
+      std::string source = "src/";
+      source += relative;
+      description_.push_back(source + ' ' + Stamp());
     }
   }
 
@@ -151,12 +154,19 @@ class Scenario {
 #endif
     return line;
   }
-  static Names Rooted(Names texts, const TempTree& tree) {
-    for (std::string& text : texts)
-      for (std::size_t at = text.find(tree.Root()); at != std::string::npos;
-           at = text.find(tree.Root()))
-        text.replace(at, tree.Root().size(), "@");
-    return texts;
+  static Names Rooted(const Names& texts, const TempTree& tree) {
+    const std::string& root = tree.Root();
+    Names rooted;
+    for (const std::string& text : texts) {
+      std::string& into = rooted.emplace_back();
+      std::size_t from = 0;
+      for (std::size_t at = text.find(root); at != std::string::npos; at = text.find(root, from)) {
+        into.append(text, from, at - from).append(1, '@');
+        from = at + root.size();
+      }
+      into.append(text, from);
+    }
+    return rooted;
   }
   static Names Entries(const TempTree& tree) {
     Names entries;
