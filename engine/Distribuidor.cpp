@@ -20,8 +20,6 @@ constexpr std::size_t kMaxMessagePrefix = 254;
 constexpr int kMostWorkers = 32;
 constexpr int kRemoteWorkers = 16;
 constexpr unsigned kMostLocalWorkers = 4;
-// The files one worker looks up in one go.
-constexpr std::size_t kBatchFiles = 16;
 
 // Keeps the busy cursor up for the life of a run, whatever ends it.
 class BusyCursor {
@@ -146,10 +144,9 @@ void Distribuidor::CopyBtnClick() {
         host_.SetStatus(0, read);
         host_.ProcessEvents();
         fs_.SetDestinationRoot(destination);
-        queue_ = std::make_unique<RunQueue>(fs_, Workers(destination));
+        StartMapping(source, destination);
         ProceseCopiado(source, destination);
-        queue_->Drain();
-        queue_ = std::make_unique<RunQueue>(fs_, 1);
+        EndMapping();
         fs_.SetDestinationRoot("");  // the next line's paths are the user's
       } else {
         Extensiones(line);
@@ -159,6 +156,22 @@ void Distribuidor::CopyBtnClick() {
   }
   fs_.ReleaseHandles();
   running_ = false;
+}
+
+void Distribuidor::StartMapping(const std::string& source, const std::string& destination) {
+  queue_ = std::make_unique<RunQueue>(fs_, Workers(destination));
+  // A source that lies in the destination, or holds it, may gain files and
+  // folders from the walk itself: its scans wait for their turn.
+  const std::string from = FolderKey(ParentPath(source, fs_.Style()), fs_.Style()) + separator_;
+  const std::string to = FolderKey(destination, fs_.Style()) + separator_;
+  if (queue_->Parallel() && !from.starts_with(to) && !to.starts_with(from))
+    scanAhead_ = std::make_unique<ScanAhead>(*queue_);
+}
+
+void Distribuidor::EndMapping() {
+  queue_->Drain();
+  scanAhead_.reset();
+  queue_ = std::make_unique<RunQueue>(fs_, 1);
 }
 
 void Distribuidor::FinishRun() {
@@ -242,18 +255,48 @@ void Distribuidor::ProceseCopiado(const std::string& source, const std::string& 
     return;
   }
   bool complete = true;
-  if (source.empty() || source.back() != separator_) {
-    complete = RecorraArchivos(source, destination);
-  } else if (extensions_.empty()) {
-    complete = RecorraArchivos(source + "*.*", destination);
-  } else {
-    for (std::size_t i = 0; i < extensions_.size(); ++i)
-      complete = RecorraArchivos(source + extensions_[i], destination) && complete;
-    if (host_.Options().subDirs)
-      complete = RecorraDirectorios(source + "*.*", destination) && complete;
+  for (const ScanStep& scan : ScansOf(source)) {
+    const bool read = scan.attributeSet == kDirectories
+                          ? RecorraDirectorios(scan.pattern, destination)
+                          : RecorraArchivos(scan.pattern, destination);
+    complete = read && complete;
   }
   if (!complete)
     QueueFailure("ERROR: No se ha podido leer el directorio " + sourceDirectory + ".");
+}
+
+// A source that names a directory (and ends in a separator) is scanned for
+// every file, or for each extension and then for its subdirectories.
+std::vector<Distribuidor::ScanStep> Distribuidor::ScansOf(const std::string& source) {
+  if (source.empty() || source.back() != separator_)
+    return {{source, kFilesAndDirectories}};
+  if (extensions_.empty())
+    return {{source + "*.*", kFilesAndDirectories}};
+  std::vector<ScanStep> scans;
+  for (const std::string& mask : extensions_)
+    scans.push_back({source + mask, kFilesAndDirectories});
+  if (host_.Options().subDirs)
+    scans.push_back({source + "*.*", kDirectories});
+  return scans;
+}
+
+bool Distribuidor::Scan(const std::string& pattern, unsigned attributeSet,
+                        std::vector<SearchEntry>& entries) {
+  return scanAhead_ ? scanAhead_->Scan(fs_, pattern, attributeSet, entries)
+                    : fs_.Scan(pattern, attributeSet, entries);
+}
+
+void Distribuidor::ScanAheadFrom(const std::vector<SearchEntry>& entries, std::size_t& next,
+                                 const std::string& directory) {
+  if (!scanAhead_)
+    return;
+  for (; next < entries.size() && scanAhead_->HasRoom(); ++next) {
+    const SearchEntry& entry = entries[next];
+    if (!entry.IsDirectory() || entry.IsDotOrDotDot() || !host_.Options().subDirs)
+      continue;
+    for (const ScanStep& scan : ScansOf(Join(directory, entry.name) + separator_))
+      scanAhead_->Start(scan.pattern, scan.attributeSet);
+  }
 }
 
 void Distribuidor::AwaitCopiesInto(const std::string& directory,
@@ -271,18 +314,21 @@ bool Distribuidor::RecorraArchivos(const std::string& pattern, const std::string
   const std::string directory = ParentPath(pattern, fs_.Style());
   AwaitCopiesInto(directory, destination);
   std::vector<SearchEntry> entries;
-  const bool complete = fs_.Scan(pattern, kFilesAndDirectories, entries);
+  const bool complete = Scan(pattern, kFilesAndDirectories, entries);
   const long scan = ++scans_;
   const bool parallel = queue_->Parallel();
   // Names that may be one file are looked up and copied one after another.
   const bool alone = parallel && NamesMeetIgnoringCase(entries);
-  const std::size_t batchFiles = parallel ? kBatchFiles : 1;
+  const std::size_t batchFiles = queue_->BatchItems();
   std::shared_ptr<FileBatch> batch;
-  for (SearchEntry& entry : entries) {
+  std::size_t ahead = 0;
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    SearchEntry& entry = entries[i];
     if (entry.IsDotOrDotDot())
       continue;
     if (entry.IsDirectory() && host_.Options().subDirs) {
       Flush(batch, alone);
+      ScanAheadFrom(entries, ahead = std::max(ahead, i), directory);
       Descend(directory, entry, destination);
       continue;
     }
@@ -301,11 +347,16 @@ bool Distribuidor::RecorraArchivos(const std::string& pattern, const std::string
 bool Distribuidor::RecorraDirectorios(const std::string& pattern,
                                       const std::string& destination) {
   std::vector<SearchEntry> entries;
-  const bool complete = fs_.Scan(pattern, kDirectories, entries);
+  const bool complete = Scan(pattern, kDirectories, entries);
   const std::string directory = ParentPath(pattern, fs_.Style());
-  for (const SearchEntry& entry : entries)
-    if (entry.IsDirectory() && !entry.IsDotOrDotDot() && host_.Options().subDirs)
+  std::size_t ahead = 0;
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    const SearchEntry& entry = entries[i];
+    if (entry.IsDirectory() && !entry.IsDotOrDotDot() && host_.Options().subDirs) {
+      ScanAheadFrom(entries, ahead = std::max(ahead, i), directory);
       Descend(directory, entry, destination);
+    }
+  }
   return complete;
 }
 

@@ -16,6 +16,7 @@
 
 #include "RunHost.h"
 #include "RunQueue.h"
+#include "ScanAhead.h"
 #include "fs/FileSystem.h"
 
 namespace trasvex {
@@ -59,9 +60,24 @@ class Distribuidor {
  private:
   struct FileWork;
   struct FileBatch;
+  // One scan that ProceseCopiado makes of a source.
+  struct ScanStep {
+    std::string pattern;
+    unsigned attributeSet;
+  };
 
   // The workers for a mapping into |destination|.
   int Workers(const std::string& destination);
+  // Sets up the queue (and the scans ahead, unless the two trees meet) for a
+  // mapping from |source| into |destination|.
+  void StartMapping(const std::string& source, const std::string& destination);
+  void EndMapping();
+  std::vector<ScanStep> ScansOf(const std::string& source);
+  bool Scan(const std::string& pattern, unsigned attributeSet, std::vector<SearchEntry>& entries);
+  // Starts the scans of the subdirectories among |entries| from |next| on,
+  // while there is room, and moves |next| past those started.
+  void ScanAheadFrom(const std::vector<SearchEntry>& entries, std::size_t& next,
+                     const std::string& directory);
   // Each answers false when the directory scanned could not be read to its
   // end.
   bool RecorraArchivos(const std::string& pattern, const std::string& destination);
@@ -94,6 +110,7 @@ class Distribuidor {
   RunCounters counters_;
   std::vector<std::string> extensions_;
   std::unique_ptr<RunQueue> queue_;
+  std::unique_ptr<ScanAhead> scanAhead_;  // null while scans run in walk order
   // Folders with files handed to a parallel queue and not yet settled, and
   // how many batches of them.
   std::unordered_map<std::string, int> unsettled_;

@@ -1,5 +1,7 @@
 #include "RunQueue.h"
 
+#include <algorithm>
+
 namespace trasvex {
 
 namespace {
@@ -9,6 +11,8 @@ namespace {
 // in folders of their own, few enough to keep the memory of a run small.
 constexpr int kLookAhead = 4096;
 constexpr std::size_t kMostFollowUps = 4096;
+constexpr std::size_t kFewestBatchItems = 4;
+constexpr std::size_t kMostBatchItems = 128;
 
 }  // namespace
 
@@ -22,6 +26,9 @@ RunQueue::RunQueue(FileSystem& fileSystem, int workers) : fileSystem_(fileSystem
   }
   if (instances.empty())
     return;
+  helper_ = fileSystem.ForWorker();
+  batchItems_ = std::clamp(std::size_t(kLookAhead) / (instances.size() * 8), kFewestBatchItems,
+                           kMostBatchItems);
   pool_ = std::make_unique<WorkerPool>(std::move(instances));
 }
 
@@ -48,9 +55,23 @@ void RunQueue::AddFollowUp(long group, Work request, Effect settle) {
   Pending& followUp = followUps_.emplace_back(Pending{std::move(settle)});
   pool_->SubmitUrgent(std::move(request), followUp.ended, group);
   while (followUps_.size() > kMostFollowUps) {
-    pool_->Wait(followUps_.front().ended);
+    pool_->Wait(followUps_.front().ended, *helper_);
     SettleEnded();
   }
+}
+
+void RunQueue::Start(Work request, bool& ended) {
+  if (!pool_) {
+    request(fileSystem_);
+    ended = true;
+    return;
+  }
+  pool_->Submit(std::move(request), ended);
+}
+
+void RunQueue::Wait(const bool& ended) {
+  if (pool_)
+    pool_->Wait(ended, *helper_);
 }
 
 void RunQueue::SettleEnded() {
@@ -63,7 +84,7 @@ void RunQueue::SettleEnded() {
 
 void RunQueue::SettleAll() {
   while (!followUps_.empty()) {
-    pool_->Wait(followUps_.front().ended);
+    pool_->Wait(followUps_.front().ended, *helper_);
     SettleEnded();
   }
 }
@@ -75,7 +96,7 @@ void RunQueue::Advance(int below) {
     if (!pool_->Ended(step.ended)) {
       if (pendingItems_ <= below)
         return;
-      pool_->Wait(step.ended);
+      pool_->Wait(step.ended, *helper_);
     }
     const Effect effect = std::move(step.effect);
     pendingItems_ -= step.items;

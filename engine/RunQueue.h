@@ -28,6 +28,10 @@ class RunQueue {
   RunQueue(FileSystem& fileSystem, int workers);
 
   bool Parallel() const { return pool_ != nullptr; }
+  // How many items one request should take in: enough that handing it to a
+  // worker costs little beside them, few enough that the look-ahead keeps
+  // every worker busy; one without workers.
+  std::size_t BatchItems() const { return batchItems_; }
   // Appends a step of |items| items (what the look-ahead counts); a step
   // without a request has only its effect. The walk waits here while too
   // many items are pending.
@@ -38,6 +42,11 @@ class RunQueue {
   void AddFollowUp(long group, Work request, Effect settle);
   // Waits for and settles every follow-up started.
   void SettleAll();
+  // A request apart from the steps, whose result the walk takes when it
+  // needs it: |ended|, which must outlive it, becomes true once it has run
+  // (at once without workers).
+  void Start(Work request, bool& ended);
+  void Wait(const bool& ended);
   // Waits for and carries out everything appended.
   void Drain();
 
@@ -59,6 +68,10 @@ class RunQueue {
   // Declared after what its tasks write to, so that it ends them first.
   std::unique_ptr<WorkerPool> pool_;
   int pendingItems_ = 0;
+  std::size_t batchItems_ = 1;
+  // The instance through which the walk's thread runs requests while it
+  // waits.
+  std::unique_ptr<FileSystem> helper_;
 };
 
 }  // namespace trasvex

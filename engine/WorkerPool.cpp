@@ -46,9 +46,25 @@ bool WorkerPool::Ended(const bool& ended) {
   return ended;
 }
 
-void WorkerPool::Wait(const bool& ended) {
+void WorkerPool::Wait(const bool& ended, FileSystem& helper) {
   std::unique_lock lock(mutex_);
-  taskEnded_.wait(lock, [&] { return ended; });
+  while (!ended) {
+    if (queued_.empty()) {
+      taskEnded_.wait(lock);
+      continue;
+    }
+    Task task = std::move(queued_.front());
+    queued_.pop_front();
+    Run(task, helper, lock);
+  }
+}
+
+void WorkerPool::Run(Task& task, FileSystem& fileSystem, std::unique_lock<std::mutex>& lock) {
+  lock.unlock();
+  task.work(fileSystem);
+  task.work = nullptr;  // what it holds goes before the owner hears of the end
+  lock.lock();
+  *task.ended = true;
 }
 
 bool WorkerPool::Take(Task& task, GroupList::iterator& group) {
@@ -79,11 +95,7 @@ void WorkerPool::Serve(FileSystem& fileSystem) {
     taskQueued_.wait(lock, [&] { return Take(task, group) || stopping_; });
     if (!task.work)
       return;  // stopping, and nothing is left to do
-    lock.unlock();
-    task.work(fileSystem);
-    task.work = nullptr;  // what it holds goes before the owner hears of the end
-    lock.lock();
-    *task.ended = true;
+    Run(task, fileSystem, lock);
     if (group != groups_.end() && --group->busy == 0 && group->tasks.empty())
       groups_.erase(group);
     taskEnded_.notify_all();

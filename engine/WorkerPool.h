@@ -39,7 +39,9 @@ class WorkerPool {
   void Submit(Work work, bool& ended);
   void SubmitUrgent(Work work, bool& ended, long group);
   bool Ended(const bool& ended);
-  void Wait(const bool& ended);
+  // Waits until |ended| is set, meanwhile running tasks that are not urgent
+  // on this thread through |helper|, which no worker uses.
+  void Wait(const bool& ended, FileSystem& helper);
 
  private:
   struct Task {
@@ -54,6 +56,8 @@ class WorkerPool {
   using GroupList = std::list<Group>;
 
   void Serve(FileSystem& fileSystem);
+  // Runs |task| without the lock, which |lock| holds before and after.
+  static void Run(Task& task, FileSystem& fileSystem, std::unique_lock<std::mutex>& lock);
   // The next task for a free worker and the group it comes from (end()
   // for one that is not urgent); false when there is none.
   bool Take(Task& task, GroupList::iterator& group);

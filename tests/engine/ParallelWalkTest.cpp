@@ -12,6 +12,7 @@
 #include "Distribuidor.h"
 #include "FaultyFileSystem.h"
 #include "RecordingHost.h"
+#include "ScopedJobs.h"
 #include "TempTree.h"
 
 namespace trasvex::test {
@@ -20,24 +21,6 @@ namespace {
 namespace stdfs = std::filesystem;
 using Names = std::vector<std::string>;
 using Operation = FaultyFileSystem::Operation;
-
-// TRASVEX_JOBS for the life of the object.
-class ScopedJobs {
- public:
-  explicit ScopedJobs(const char* jobs) { Set(jobs); }
-  ~ScopedJobs() { Set(""); }
-  ScopedJobs(const ScopedJobs&) = delete;
-  ScopedJobs& operator=(const ScopedJobs&) = delete;
-
- private:
-  static void Set(const char* jobs) {
-#ifdef _WIN32
-    _putenv_s("TRASVEX_JOBS", jobs);
-#else
-    *jobs ? setenv("TRASVEX_JOBS", jobs, 1) : unsetenv("TRASVEX_JOBS");
-#endif
-  }
-};
 
 // What the runs showed and left, with the tree's root written as "@".
 struct Outcome {
