@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 #include <thread>
 #include <unordered_set>
 
@@ -67,6 +69,26 @@ std::string FolderKey(std::string_view path, const PathStyle& style) {
   while (path.size() > 1 && style.IsSeparator(path.back()))
     path.remove_suffix(1);
   return UpperAscii(path);
+}
+
+// |path| as the system takes it, links and "." and ".." resolved as far as
+// it exists, for telling whether two paths meet; as written when that fails.
+std::string Resolved(const std::string& path) {
+  std::error_code error;
+  const std::filesystem::path resolved = std::filesystem::weakly_canonical(
+      std::filesystem::path(std::u8string(path.begin(), path.end())), error);
+  if (error)
+    return path;
+  const std::u8string text = resolved.u8string();
+  return std::string(text.begin(), text.end());
+}
+
+// True when the folder |inner| is |outer| or lies in it, both given as
+// FolderKey makes them.
+bool Within(const std::string& inner, const std::string& outer, const PathStyle& style) {
+  return inner.starts_with(outer) &&
+         (inner.size() == outer.size() || outer.empty() || style.IsSeparator(outer.back()) ||
+          style.IsSeparator(inner[outer.size()]));
 }
 
 // True when two of |entries| have names that differ at most in the case of
@@ -160,11 +182,13 @@ void Distribuidor::CopyBtnClick() {
 
 void Distribuidor::StartMapping(const std::string& source, const std::string& destination) {
   queue_ = std::make_unique<RunQueue>(fs_, Workers(destination));
+  if (!queue_->Parallel())
+    return;
   // A source that lies in the destination, or holds it, may gain files and
   // folders from the walk itself: its scans wait for their turn.
-  const std::string from = FolderKey(ParentPath(source, fs_.Style()), fs_.Style()) + separator_;
-  const std::string to = FolderKey(destination, fs_.Style()) + separator_;
-  if (queue_->Parallel() && !from.starts_with(to) && !to.starts_with(from))
+  const std::string from = FolderKey(Resolved(ParentPath(source, fs_.Style())), fs_.Style());
+  const std::string to = FolderKey(Resolved(destination), fs_.Style());
+  if (!Within(from, to, fs_.Style()) && !Within(to, from, fs_.Style()))
     scanAhead_ = std::make_unique<ScanAhead>(*queue_);
 }
 
