@@ -118,6 +118,7 @@ struct Distribuidor::FileBatch {
   long scan;                // which scan of the run found them
   std::string directory;    // the folder the scan read
   std::string destination;  // the folder they go to
+  bool emptyDestination;    // which holds none of them: no look-ups
   std::vector<FileWork> files;
   std::size_t unsettled = 0;
 };
@@ -274,16 +275,20 @@ void Distribuidor::QueueFailure(std::string message) {
 
 void Distribuidor::ProceseCopiado(const std::string& source, const std::string& destination) {
   const std::string sourceDirectory = ParentPath(source, fs_.Style());
-  if (!fs_.IsDirectory(destination) && !fs_.CreateDirectory(destination, sourceDirectory)) {
+  const bool created = !fs_.IsDirectory(destination);
+  if (created && !fs_.CreateDirectory(destination, sourceDirectory)) {
     QueueFailure("ERROR: No se ha podido crear el directorio " + destination + ".");
     return;
   }
+  // A destination just made holds nothing until its first scan's files come.
+  bool empty = created;
   bool complete = true;
   for (const ScanStep& scan : ScansOf(source)) {
     const bool read = scan.attributeSet == kDirectories
                           ? RecorraDirectorios(scan.pattern, destination)
-                          : RecorraArchivos(scan.pattern, destination);
+                          : RecorraArchivos(scan.pattern, destination, empty);
     complete = read && complete;
+    empty = false;
   }
   if (!complete)
     QueueFailure("ERROR: No se ha podido leer el directorio " + sourceDirectory + ".");
@@ -334,7 +339,8 @@ void Distribuidor::AwaitCopiesInto(const std::string& directory,
 // which is the source directory unless the mask has a directory part. Its
 // files go to the queue in batches, a subdirectory's files after those
 // found before it.
-bool Distribuidor::RecorraArchivos(const std::string& pattern, const std::string& destination) {
+bool Distribuidor::RecorraArchivos(const std::string& pattern, const std::string& destination,
+                                   bool emptyDestination) {
   const std::string directory = ParentPath(pattern, fs_.Style());
   AwaitCopiesInto(directory, destination);
   std::vector<SearchEntry> entries;
@@ -357,7 +363,8 @@ bool Distribuidor::RecorraArchivos(const std::string& pattern, const std::string
       continue;
     }
     if (!batch)
-      batch = std::make_shared<FileBatch>(FileBatch{scan, directory, destination, {}, 0});
+      batch = std::make_shared<FileBatch>(
+          FileBatch{scan, directory, destination, emptyDestination && !alone, {}, 0});
     FileWork& file = batch->files.emplace_back();
     file.target = Join(destination, entry.name);
     file.entry = std::move(entry);
@@ -399,8 +406,11 @@ void Distribuidor::Flush(std::shared_ptr<FileBatch>& batch, bool alone) {
   queue_->Add(
       items, [this, batch](FileSystem& fileSystem) { LookUp(*batch, fileSystem); },
       [this, batch] {
+        std::vector<FileWork*> copies;
         for (FileWork& file : batch->files)
-          Examine(batch, file);
+          if (Examine(batch, file))
+            copies.push_back(&file);
+        StartCopies(batch, copies);
       });
   batch.reset();
   if (alone)
@@ -408,6 +418,8 @@ void Distribuidor::Flush(std::shared_ptr<FileBatch>& batch, bool alone) {
 }
 
 void Distribuidor::LookUp(FileBatch& batch, FileSystem& fileSystem) const {
+  if (batch.emptyDestination)
+    return;  // every target is missing
   for (FileWork& file : batch.files)
     file.age = fileSystem.FileAge(file.target, file.instant);
 }
@@ -420,14 +432,14 @@ void Distribuidor::Settle(FileBatch& batch) {
     unsettled_.erase(folder);
 }
 
-void Distribuidor::Examine(const std::shared_ptr<FileBatch>& batch, FileWork& file) {
+bool Distribuidor::Examine(const std::shared_ptr<FileBatch>& batch, FileWork& file) {
   ++counters_.examinados;
   const SearchEntry& entry = file.entry;
   const char tag = TagOf(entry, file.age, file.instant);
   const bool qualifies = tag == '+' || tag == '0' || (tag == '-' && !host_.Options().recientes);
   if (!qualifies) {
     Settle(*batch);
-    return;
+    return false;
   }
   host_.SetStatus(1, entry.name);
   host_.ProcessEvents();
@@ -442,27 +454,45 @@ void Distribuidor::Examine(const std::shared_ptr<FileBatch>& batch, FileWork& fi
     ListarArchivo({FormateeFecha(entry.stamp), directory, std::string(name.substr(0, dot)),
                    UpperAscii(extension), SizeText(entry.size), std::string("  ") + tag});
   } else {
-    CopiarArchivo(batch, file);
-    return;
+    return true;
   }
   Settle(*batch);
+  return false;
 }
 
-// The copy may run on a worker; it settles on this thread, in the order the
-// copies were started.
-void Distribuidor::CopiarArchivo(const std::shared_ptr<FileBatch>& batch, FileWork& file) {
-  queue_->AddFollowUp(
-      batch->scan,
-      [&file, source = Join(batch->directory, file.entry.name)](FileSystem& fileSystem) {
-        file.copied = fileSystem.CopyFile(source, file.target);
-      },
-      [this, batch, &file] {
-        if (file.copied)
-          ++counters_.hechos;
-        else
-          Fail("ERROR: No se pudo copiar el archivo " + Join(batch->directory, file.entry.name));
-        Settle(*batch);
-      });
+// The copies may run on a worker, a few at a time; they are counted on this
+// thread, in the order they were started.
+void Distribuidor::StartCopies(const std::shared_ptr<FileBatch>& batch,
+                               const std::vector<FileWork*>& files) {
+  const std::size_t step = queue_->FollowUpItems();
+  for (std::size_t first = 0; first < files.size(); first += step) {
+    const auto begin = files.begin() + std::ptrdiff_t(first);
+    const std::size_t count = std::min(step, files.size() - first);
+    const std::vector<FileWork*> some(begin, begin + std::ptrdiff_t(count));
+    queue_->AddFollowUp(
+        batch->scan, int(some.size()),
+        [this, batch, some](FileSystem& fileSystem) {
+          for (FileWork* file : some)
+            CopiarArchivo(fileSystem, *batch, *file);
+        },
+        [this, batch, some] {
+          for (const FileWork* file : some)
+            CountCopy(*batch, *file);
+        });
+  }
+}
+
+void Distribuidor::CopiarArchivo(FileSystem& fileSystem, const FileBatch& batch,
+                                 FileWork& file) const {
+  file.copied = fileSystem.CopyFile(Join(batch.directory, file.entry.name), file.target);
+}
+
+void Distribuidor::CountCopy(FileBatch& batch, const FileWork& file) {
+  if (file.copied)
+    ++counters_.hechos;
+  else
+    Fail("ERROR: No se pudo copiar el archivo " + Join(batch.directory, file.entry.name));
+  Settle(batch);
 }
 
 void Distribuidor::ListarArchivo(ResultRow cells) {

@@ -80,7 +80,8 @@ class Distribuidor {
                      const std::string& directory);
   // Each answers false when the directory scanned could not be read to its
   // end.
-  bool RecorraArchivos(const std::string& pattern, const std::string& destination);
+  bool RecorraArchivos(const std::string& pattern, const std::string& destination,
+                       bool emptyDestination = false);
   bool RecorraDirectorios(const std::string& pattern, const std::string& destination);
   // Waits until the copies pending into |directory| or |destination| have
   // settled: a scan sees the files copied before it, a look-up the file
@@ -89,8 +90,13 @@ class Distribuidor {
   // Hands the files gathered in |batch| to the queue and empties it.
   void Flush(std::shared_ptr<FileBatch>& batch, bool alone);
   void LookUp(FileBatch& batch, FileSystem& fileSystem) const;
-  void Examine(const std::shared_ptr<FileBatch>& batch, FileWork& file);
-  void CopiarArchivo(const std::shared_ptr<FileBatch>& batch, FileWork& file);
+  // True when |file| is to be copied.
+  bool Examine(const std::shared_ptr<FileBatch>& batch, FileWork& file);
+  void StartCopies(const std::shared_ptr<FileBatch>& batch, const std::vector<FileWork*>& files);
+  // Copies one file, on whichever thread runs it, and notes the outcome,
+  // which CountCopy then counts on the walk's thread.
+  void CopiarArchivo(FileSystem& fileSystem, const FileBatch& batch, FileWork& file) const;
+  void CountCopy(FileBatch& batch, const FileWork& file);
   // One file of |batch| has been dealt with.
   void Settle(FileBatch& batch);
   void ListarArchivo(ResultRow cells);

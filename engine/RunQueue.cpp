@@ -10,7 +10,6 @@ namespace {
 // and how many copies may be in flight: enough to keep every worker busy
 // in folders of their own, few enough to keep the memory of a run small.
 constexpr int kLookAhead = 4096;
-constexpr std::size_t kMostFollowUps = 4096;
 constexpr std::size_t kFewestBatchItems = 4;
 constexpr std::size_t kMostBatchItems = 128;
 
@@ -46,15 +45,16 @@ void RunQueue::Add(int items, Work request, Effect effect) {
   Advance(kLookAhead);
 }
 
-void RunQueue::AddFollowUp(long group, Work request, Effect settle) {
+void RunQueue::AddFollowUp(long group, int items, Work request, Effect settle) {
   if (!pool_) {
     request(fileSystem_);
     settle();
     return;
   }
-  Pending& followUp = followUps_.emplace_back(Pending{std::move(settle)});
+  Pending& followUp = followUps_.emplace_back(Pending{std::move(settle), items});
+  followUpItems_ += items;
   pool_->SubmitUrgent(std::move(request), followUp.ended, group);
-  while (followUps_.size() > kMostFollowUps) {
+  while (followUpItems_ > kLookAhead) {
     pool_->Wait(followUps_.front().ended, *helper_);
     SettleEnded();
   }
@@ -77,6 +77,7 @@ void RunQueue::Wait(const bool& ended) {
 void RunQueue::SettleEnded() {
   while (!followUps_.empty() && pool_->Ended(followUps_.front().ended)) {
     const Effect settle = std::move(followUps_.front().effect);
+    followUpItems_ -= followUps_.front().items;
     followUps_.pop_front();
     settle();
   }

@@ -9,6 +9,7 @@
 // every effect and settlement right after it: the sequential run.
 #pragma once
 
+#include <algorithm>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -36,10 +37,12 @@ class RunQueue {
   // without a request has only its effect. The walk waits here while too
   // many items are pending.
   void Add(int items, Work request, Effect effect);
-  // Starts a follow-up of the effect running now. Follow-ups of one
-  // |group| (the copies into one folder) run one at a time while other
-  // groups wait.
-  void AddFollowUp(long group, Work request, Effect settle);
+  // Starts a follow-up of |items| items of the effect running now.
+  // Follow-ups of one |group| (the copies into one folder) run one at a
+  // time while other groups wait.
+  void AddFollowUp(long group, int items, Work request, Effect settle);
+  // How many items a follow-up should take in.
+  std::size_t FollowUpItems() const { return std::max<std::size_t>(1, batchItems_ / 4); }
   // Waits for and settles every follow-up started.
   void SettleAll();
   // A request apart from the steps, whose result the walk takes when it
@@ -68,6 +71,7 @@ class RunQueue {
   // Declared after what its tasks write to, so that it ends them first.
   std::unique_ptr<WorkerPool> pool_;
   int pendingItems_ = 0;
+  int followUpItems_ = 0;  // items of the follow-ups not yet settled
   std::size_t batchItems_ = 1;
   // The instance through which the walk's thread runs requests while it
   // waits.
