@@ -1,6 +1,7 @@
 #include "RunQueue.h"
 
 #include <algorithm>
+#include <system_error>
 
 namespace trasvex {
 
@@ -25,10 +26,15 @@ RunQueue::RunQueue(FileSystem& fileSystem, int workers) : fileSystem_(fileSystem
   }
   if (instances.empty())
     return;
+  const std::size_t workerCount = instances.size();
+  try {
+    pool_ = std::make_unique<WorkerPool>(std::move(instances));
+  } catch (const std::system_error&) {
+    return;  // no threads to be had: one thing at a time
+  }
   helper_ = fileSystem.ForWorker();
-  batchItems_ = std::clamp(std::size_t(kLookAhead) / (instances.size() * 8), kFewestBatchItems,
+  batchItems_ = std::clamp(std::size_t(kLookAhead) / (workerCount * 8), kFewestBatchItems,
                            kMostBatchItems);
-  pool_ = std::make_unique<WorkerPool>(std::move(instances));
 }
 
 void RunQueue::Add(int items, Work request, Effect effect) {

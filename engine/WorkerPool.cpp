@@ -7,11 +7,18 @@ namespace trasvex {
 WorkerPool::WorkerPool(std::vector<std::unique_ptr<FileSystem>> instances)
     : instances_(std::move(instances)) {
   threads_.reserve(instances_.size());
-  for (const std::unique_ptr<FileSystem>& instance : instances_)
-    threads_.emplace_back([this, &fileSystem = *instance] { Serve(fileSystem); });
+  try {
+    for (const std::unique_ptr<FileSystem>& instance : instances_)
+      threads_.emplace_back([this, &fileSystem = *instance] { Serve(fileSystem); });
+  } catch (...) {
+    Stop();  // the threads that did start
+    throw;
+  }
 }
 
-WorkerPool::~WorkerPool() {
+WorkerPool::~WorkerPool() { Stop(); }
+
+void WorkerPool::Stop() {
   {
     std::lock_guard lock(mutex_);
     stopping_ = true;
@@ -19,6 +26,7 @@ WorkerPool::~WorkerPool() {
   taskQueued_.notify_all();
   for (std::thread& thread : threads_)
     thread.join();
+  threads_.clear();
 }
 
 void WorkerPool::Submit(Work work, bool& ended) {

@@ -27,7 +27,8 @@ class WorkerPool {
  public:
   using Work = std::function<void(FileSystem&)>;
 
-  // One thread for each instance.
+  // One thread for each instance; std::system_error when the system gives
+  // none.
   explicit WorkerPool(std::vector<std::unique_ptr<FileSystem>> instances);
   // Lets every task submitted end, then stops the threads.
   ~WorkerPool();
@@ -56,6 +57,8 @@ class WorkerPool {
   using GroupList = std::list<Group>;
 
   void Serve(FileSystem& fileSystem);
+  // Lets every task submitted end, then stops the threads.
+  void Stop();
   // Runs |task| without the lock, which |lock| holds before and after.
   static void Run(Task& task, FileSystem& fileSystem, std::unique_lock<std::mutex>& lock);
   // The next task for a free worker and the group it comes from (end()
