@@ -6,6 +6,10 @@
 source "$(dirname "$0")/../common.sh"
 
 ensure_packages "${BASE_PACKAGES[@]}"
+# A sanitized walk takes several times the stack of a plain one at each
+# folder level, and the suite walks trees thousands of levels deep: give it
+# the 64 MiB the Windows build reserves.
+ulimit -s 65536
 
 # sanitized FOLDER FLAGS: builds the suite in build-FOLDER and runs it.
 sanitized() {
