@@ -347,8 +347,10 @@ bool Distribuidor::RecorraArchivos(const std::string& pattern, const std::string
   const bool complete = Scan(pattern, kFilesAndDirectories, entries);
   const long scan = ++scans_;
   const bool parallel = queue_->Parallel();
-  // Names that may be one file are looked up and copied one after another.
-  const bool alone = parallel && NamesMeetIgnoringCase(entries);
+  // Names that may be one file are looked up and copied one after another,
+  // the second finding what the first made.
+  const bool meet = (parallel || emptyDestination) && NamesMeetIgnoringCase(entries);
+  const bool alone = parallel && meet;
   const std::size_t batchFiles = queue_->BatchItems();
   std::shared_ptr<FileBatch> batch;
   std::size_t ahead = 0;
@@ -364,7 +366,7 @@ bool Distribuidor::RecorraArchivos(const std::string& pattern, const std::string
     }
     if (!batch)
       batch = std::make_shared<FileBatch>(
-          FileBatch{scan, directory, destination, emptyDestination && !alone, {}, 0});
+          FileBatch{scan, directory, destination, emptyDestination && !meet, {}, 0});
     FileWork& file = batch->files.emplace_back();
     file.target = Join(destination, entry.name);
     file.entry = std::move(entry);
@@ -484,7 +486,8 @@ void Distribuidor::StartCopies(const std::shared_ptr<FileBatch>& batch,
 
 void Distribuidor::CopiarArchivo(FileSystem& fileSystem, const FileBatch& batch,
                                  FileWork& file) const {
-  file.copied = fileSystem.CopyFile(Join(batch.directory, file.entry.name), file.target);
+  file.copied = fileSystem.CopyFile(Join(batch.directory, file.entry.name), file.target,
+                                    batch.emptyDestination);
 }
 
 void Distribuidor::CountCopy(FileBatch& batch, const FileWork& file) {

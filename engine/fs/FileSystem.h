@@ -86,11 +86,17 @@ class FileSystem {
   // the old target whole and no temporary file behind. An existing target
   // that is read-only, hidden or not a regular file is not replaced. A
   // source whose size or time changed while it was copied fails the copy.
-  bool CopyFile(const std::string& source, const std::string& target);
+  // A caller that knows there is no |target| (its folder was made by the
+  // run and holds no file of that name) passes |targetAbsent| and spares the
+  // check; a file that appears there meanwhile is still never replaced.
+  bool CopyFile(const std::string& source, const std::string& target,
+                bool targetAbsent = false);
+
+  enum class TargetState { kAbsent, kReplaceable, kKept };
 
   // The steps of CopyFile, in the order it takes them.
   virtual Handle OpenSource(const std::string& path) = 0;  // a regular file only
-  virtual bool TargetReplaceable(const std::string& target) = 0;
+  virtual TargetState CheckTarget(const std::string& target) = 0;
   virtual Handle CreateTemporary(const std::string& target, std::string& temporaryPath) = 0;
   // False also when fewer bytes came than the source held when opened.
   virtual bool CopyContents(Handle source, Handle temporary) = 0;
@@ -101,7 +107,11 @@ class FileSystem {
   // Closes the temporary file; false when the system reports a late write
   // error.
   virtual bool CloseTemporary(Handle temporary) = 0;
-  virtual bool ReplaceTarget(const std::string& temporaryPath, const std::string& target) = 0;
+  // Renames the temporary file to |target|, over an existing file only when
+  // |overwrite| is true: a file that appeared after a check found none is
+  // never replaced unseen.
+  virtual bool ReplaceTarget(const std::string& temporaryPath, const std::string& target,
+                             bool overwrite) = 0;
   virtual void RemoveTemporary(const std::string& temporaryPath) = 0;
   virtual void CloseSource(Handle source) = 0;
 };

@@ -112,19 +112,18 @@ unsigned AttributesOf(int dirFd, const dirent& entry, struct stat& st) {
   return (st.st_mode & S_IWUSR) ? unsigned(kArchive) : kArchive | kReadOnly;
 }
 
-// Renames |from| to |to| inside one directory. A target that was absent when
-// checked must still be absent: a file that appeared there since is never
-// overwritten unseen (where the system can tell).
-bool Rename(int dirFd, const char* from, const char* to, bool targetAbsent) {
+// Renames |from| to |to| inside one directory, over an existing |to| only
+// when |overwrite| is true (where the system can tell).
+bool Rename(int dirFd, const char* from, const char* to, bool overwrite) {
 #if defined(__linux__) && defined(RENAME_NOREPLACE)
-  if (targetAbsent) {
+  if (!overwrite) {
     if (::renameat2(dirFd, from, dirFd, to, RENAME_NOREPLACE) == 0)
       return true;
     if (errno != EINVAL && errno != ENOSYS)
       return false;  // EEXIST among others; EINVAL: a file system without it
   }
 #else
-  (void)targetAbsent;
+  (void)overwrite;
 #endif
   return ::renameat(dirFd, from, dirFd, to) == 0;
 }
@@ -359,17 +358,17 @@ FileSystem::Handle PosixFileSystem::OpenSource(const std::string& path) {
   return fd;
 }
 
-bool PosixFileSystem::TargetReplaceable(const std::string& target) {
+FileSystem::TargetState PosixFileSystem::CheckTarget(const std::string& target) {
   struct stat st;
   const int error = LookUpTarget(target, st);
   lastLookUp_.path.clear();
-  targetAbsent_ = error == ENOENT;
   if (error != 0)
-    return targetAbsent_;
+    return error == ENOENT ? TargetState::kAbsent : TargetState::kKept;
   const std::size_t slash = target.rfind('/');
   const std::string_view name =
       std::string_view(target).substr(slash == std::string::npos ? 0 : slash + 1);
-  return S_ISREG(st.st_mode) && (st.st_mode & S_IWUSR) && !IsHiddenName(name);
+  const bool replaceable = S_ISREG(st.st_mode) && (st.st_mode & S_IWUSR) && !IsHiddenName(name);
+  return replaceable ? TargetState::kReplaceable : TargetState::kKept;
 }
 
 FileSystem::Handle PosixFileSystem::CreateTemporary(const std::string& target,
@@ -462,13 +461,14 @@ bool PosixFileSystem::CopyStampAndMode(Handle /*source*/, Handle temporary) {
 
 bool PosixFileSystem::CloseTemporary(Handle temporary) { return ::close(int(temporary)) == 0; }
 
-bool PosixFileSystem::ReplaceTarget(const std::string& temporaryPath, const std::string& target) {
+bool PosixFileSystem::ReplaceTarget(const std::string& temporaryPath, const std::string& target,
+                                    bool overwrite) {
   lastLookUp_.path.clear();
   std::string name, temporaryName;
   const int dirFd = Locate(targets_, target, name);
   if (dirFd == -1 || Locate(targets_, temporaryPath, temporaryName) != dirFd)
     return false;
-  if (!Rename(dirFd, temporaryName.c_str(), name.c_str(), targetAbsent_))
+  if (!Rename(dirFd, temporaryName.c_str(), name.c_str(), overwrite))
     return false;
   TemporaryCleanup::Unmark();
   const std::string_view created = NameInCreated(target);

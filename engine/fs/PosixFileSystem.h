@@ -71,13 +71,14 @@ class PosixFileSystem final : public FileSystem {
   bool IsRemote(const std::string& path) override;
 
   Handle OpenSource(const std::string& path) override;
-  bool TargetReplaceable(const std::string& target) override;
+  TargetState CheckTarget(const std::string& target) override;
   Handle CreateTemporary(const std::string& target, std::string& temporaryPath) override;
   bool CopyContents(Handle source, Handle temporary) override;
   bool SourceUnchanged(Handle source) override;
   bool CopyStampAndMode(Handle source, Handle temporary) override;
   bool CloseTemporary(Handle temporary) override;
-  bool ReplaceTarget(const std::string& temporaryPath, const std::string& target) override;
+  bool ReplaceTarget(const std::string& temporaryPath, const std::string& target,
+                     bool overwrite) override;
   void RemoveTemporary(const std::string& temporaryPath) override;
   void CloseSource(Handle source) override;
 
@@ -134,7 +135,6 @@ class PosixFileSystem final : public FileSystem {
   mode_t umask_;
   const std::string temporaryPrefix_;  // with the process id
   std::shared_ptr<RunShare> share_;
-  bool targetAbsent_ = false;  // the copy's target did not exist when checked
   bool worker_ = false;        // made by ForWorker
 };
 

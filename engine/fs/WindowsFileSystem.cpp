@@ -239,14 +239,13 @@ FileSystem::Handle WindowsFileSystem::OpenSource(const std::string& path) {
   return FromWin(file);
 }
 
-bool WindowsFileSystem::TargetReplaceable(const std::string& target) {
+FileSystem::TargetState WindowsFileSystem::CheckTarget(const std::string& target) {
   const DWORD attributes = ::GetFileAttributesW(ApiPath(target).c_str());
-  targetAbsent_ = attributes == INVALID_FILE_ATTRIBUTES && ::GetLastError() == ERROR_FILE_NOT_FOUND;
   if (attributes == INVALID_FILE_ATTRIBUTES)
-    return targetAbsent_;
+    return ::GetLastError() == ERROR_FILE_NOT_FOUND ? TargetState::kAbsent : TargetState::kKept;
   constexpr DWORD kKept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
                           FILE_ATTRIBUTE_DIRECTORY;
-  return (attributes & kKept) == 0;
+  return (attributes & kKept) == 0 ? TargetState::kReplaceable : TargetState::kKept;
 }
 
 FileSystem::Handle WindowsFileSystem::CreateTemporary(const std::string& target,
@@ -303,11 +302,9 @@ bool WindowsFileSystem::CloseTemporary(Handle temporary) {
 }
 
 bool WindowsFileSystem::ReplaceTarget(const std::string& temporaryPath,
-                                      const std::string& target) {
-  // A target that was absent when checked must still be absent: a file that
-  // appeared there since is never replaced unseen.
+                                      const std::string& target, bool overwrite) {
   return ::MoveFileExW(ApiPath(temporaryPath).c_str(), ApiPath(target).c_str(),
-                       targetAbsent_ ? 0 : MOVEFILE_REPLACE_EXISTING);
+                       overwrite ? MOVEFILE_REPLACE_EXISTING : 0);
 }
 
 void WindowsFileSystem::RemoveTemporary(const std::string& temporaryPath) {

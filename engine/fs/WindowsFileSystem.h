@@ -51,13 +51,14 @@ class WindowsFileSystem final : public FileSystem {
   bool IsRemote(const std::string& path) override;
 
   Handle OpenSource(const std::string& path) override;
-  bool TargetReplaceable(const std::string& target) override;
+  TargetState CheckTarget(const std::string& target) override;
   Handle CreateTemporary(const std::string& target, std::string& temporaryPath) override;
   bool CopyContents(Handle source, Handle temporary) override;
   bool SourceUnchanged(Handle source) override;
   bool CopyStampAndMode(Handle source, Handle temporary) override;
   bool CloseTemporary(Handle temporary) override;
-  bool ReplaceTarget(const std::string& temporaryPath, const std::string& target) override;
+  bool ReplaceTarget(const std::string& temporaryPath, const std::string& target,
+                     bool overwrite) override;
   void RemoveTemporary(const std::string& temporaryPath) override;
   void CloseSource(Handle source) override;
 
@@ -73,7 +74,6 @@ class WindowsFileSystem final : public FileSystem {
   // The numbering of temporary files, shared with the run's workers.
   std::shared_ptr<std::atomic<unsigned>> temporaryCounter_ =
       std::make_shared<std::atomic<unsigned>>(0);
-  bool targetAbsent_ = false;  // the copy's target did not exist when checked
 };
 
 }  // namespace trasvex

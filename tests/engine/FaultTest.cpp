@@ -84,15 +84,19 @@ TEST_F(Faults, ASourceThatVanishesAfterTheScanFailsAlone) {
   EXPECT_EQ(host_.messages, Names{CopyError("src/a.txt")});
 }
 
+// In a folder the run made as in one that was there.
 TEST_F(Faults, AFileThatAppearsBeforeTheRenameIsNeverOverwritten) {
+  tree_.Add("src/d.txt 2022-01-01 00:00:00");
   faulty_.beforeCall = [this](Operation operation, const std::string& target) {
-    if (operation == Operation::kReplaceTarget && target == P("dst-nuevo/c.txt"))
-      tree_.Write("dst-nuevo/c.txt", "written meanwhile");
+    for (const char* appearing : {"dst-nuevo/c.txt", "dst/d.txt"})
+      if (operation == Operation::kReplaceTarget && target == P(appearing))
+        tree_.Write(appearing, "written meanwhile");
   };
   RunThreeMappings();
   EXPECT_EQ(tree_.Read("dst-nuevo/c.txt"), "written meanwhile");
   EXPECT_EQ(tree_.List("dst-nuevo"), Names{"c.txt"});
-  EXPECT_EQ(host_.messages, Names{CopyError("nuevo/c.txt")});
+  EXPECT_EQ(tree_.Read("dst/d.txt"), "written meanwhile");
+  EXPECT_EQ(host_.messages, (Names{CopyError("src/d.txt"), CopyError("nuevo/c.txt")}));
   EXPECT_EQ(tree_.Read("dst/a.txt"), std::string(200000, 'x'));  // an old target is replaced
 }
 

@@ -107,8 +107,8 @@ class FaultyFileSystem final : public FileSystem {
   Handle OpenSource(const std::string& path) override {
     return Fails(Operation::kOpenSource, path) ? kNoHandle : inner_.OpenSource(path);
   }
-  bool TargetReplaceable(const std::string& target) override {
-    return inner_.TargetReplaceable(target);
+  TargetState CheckTarget(const std::string& target) override {
+    return inner_.CheckTarget(target);
   }
   Handle CreateTemporary(const std::string& target, std::string& temporaryPath) override {
     return Fails(Operation::kCreateTemporary, target)
@@ -130,9 +130,10 @@ class FaultyFileSystem final : public FileSystem {
     const bool fails = Fails(Operation::kCloseTemporary, "");
     return inner_.CloseTemporary(temporary) && !fails;
   }
-  bool ReplaceTarget(const std::string& temporaryPath, const std::string& target) override {
+  bool ReplaceTarget(const std::string& temporaryPath, const std::string& target,
+                     bool overwrite) override {
     return !Fails(Operation::kReplaceTarget, target) &&
-           inner_.ReplaceTarget(temporaryPath, target);
+           inner_.ReplaceTarget(temporaryPath, target, overwrite);
   }
   void RemoveTemporary(const std::string& temporaryPath) override {
     inner_.RemoveTemporary(temporaryPath);
