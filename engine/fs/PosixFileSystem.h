@@ -135,7 +135,7 @@ class PosixFileSystem final : public FileSystem {
   mode_t umask_;
   const std::string temporaryPrefix_;  // with the process id
   std::shared_ptr<RunShare> share_;
-  bool worker_ = false;        // made by ForWorker
+  bool worker_ = false;  // made by ForWorker
 };
 
 }  // namespace trasvex
