@@ -110,6 +110,7 @@ struct Distribuidor::FileWork {
   std::string target;
   DosDateTime age = kNoFile;
   std::int64_t instant = 0;
+  int error = 0;  // why the look-up failed
   bool copied = false;
 };
 
@@ -266,6 +267,10 @@ void Distribuidor::Fail(const std::string& message) {
   host_.ShowMessage(message);
 }
 
+std::string Distribuidor::Unexaminable(const std::string& path, int error) const {
+  return "ERROR: No se pudo examinar el archivo " + path + ": " + fs_.ErrorText(error);
+}
+
 void Distribuidor::QueueFailure(std::string message) {
   queue_->Add(0, nullptr, [this, message = std::move(message)] {
     queue_->SettleAll();  // the copies before it show their failures first
@@ -358,6 +363,11 @@ bool Distribuidor::RecorraArchivos(const std::string& pattern, const std::string
     SearchEntry& entry = entries[i];
     if (entry.IsDotOrDotDot())
       continue;
+    if (entry.error != 0) {
+      Flush(batch, alone);
+      QueueFailure(Unexaminable(Join(directory, entry.name), entry.error));
+      continue;
+    }
     if (entry.IsDirectory() && host_.Options().subDirs) {
       Flush(batch, alone);
       ScanAheadFrom(entries, ahead = std::max(ahead, i), directory);
@@ -422,8 +432,11 @@ void Distribuidor::Flush(std::shared_ptr<FileBatch>& batch, bool alone) {
 void Distribuidor::LookUp(FileBatch& batch, FileSystem& fileSystem) const {
   if (batch.emptyDestination)
     return;  // every target is missing
-  for (FileWork& file : batch.files)
+  for (FileWork& file : batch.files) {
     file.age = fileSystem.FileAge(file.target, file.instant);
+    if (file.age == kLookUpFailed)
+      file.error = fileSystem.LastError();
+  }
 }
 
 void Distribuidor::Settle(FileBatch& batch) {
@@ -437,6 +450,13 @@ void Distribuidor::Settle(FileBatch& batch) {
 bool Distribuidor::Examine(const std::shared_ptr<FileBatch>& batch, FileWork& file) {
   ++counters_.examinados;
   const SearchEntry& entry = file.entry;
+  if (file.age == kLookUpFailed) {
+    // Neither missing nor present: nothing is listed or copied over it.
+    queue_->SettleAll();
+    Fail(Unexaminable(file.target, file.error));
+    Settle(*batch);
+    return false;
+  }
   const char tag = TagOf(entry, file.age, file.instant);
   const bool qualifies = tag == '+' || tag == '0' || (tag == '-' && !host_.Options().recientes);
   if (!qualifies) {

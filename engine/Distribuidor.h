@@ -103,6 +103,8 @@ class Distribuidor {
   void Fail(const std::string& message);
   // Fail, in walk order.
   void QueueFailure(std::string message);
+  // The message of a file whose state could not be read, with the reason.
+  std::string Unexaminable(const std::string& path, int error) const;
   void Descend(const std::string& directory, const SearchEntry& entry,
                const std::string& destination);
   std::string Join(const std::string& directory, std::string_view name) const;

@@ -16,9 +16,12 @@ bool FileSystem::CopyFile(const std::string& source, const std::string& target,
     copied = CopyContents(input, output) && SourceUnchanged(input) &&
              CopyStampAndMode(input, output);
     copied = CloseTemporary(output) && copied;
-    copied = copied && ReplaceTarget(temporaryPath, target, state == TargetState::kReplaceable);
-    if (!copied)
+    if (!copied || !ReplaceTarget(temporaryPath, target, state == TargetState::kReplaceable)) {
       RemoveTemporary(temporaryPath);
+      // A file that appeared meanwhile is kept; when it is this source's
+      // copy (another run was first), the work is done all the same.
+      copied = copied && state == TargetState::kAbsent && TargetMatchesSource(input, target);
+    }
   }
   CloseSource(input);
   return copied;

@@ -2,8 +2,10 @@
 // backend per platform (PosixFileSystem, WindowsFileSystem).
 //
 // Error style: no operation reports an error text. Tests answer false, a
-// stamp answers kNoFile, a scan answers false when its directory cannot be
-// read to its end, and a handle that cannot be had is kNoHandle. The engine
+// stamp answers kNoFile (or kLookUpFailed), a scan answers false when its
+// directory cannot be read to its end, and a handle that cannot be had is
+// kNoHandle. Where the system gave a reason, LastError() keeps it until the
+// next failure on the same instance, and ErrorText() words it. The engine
 // decides what to show.
 #pragma once
 
@@ -17,6 +19,11 @@
 #include "SearchEntry.h"
 
 namespace trasvex {
+
+// The stamp of a file whose look-up failed for another reason than its
+// absence (a share that does not answer, a denied permission): no packed
+// stamp has month 15.
+inline constexpr DosDateTime kLookUpFailed = -2;
 
 class FileSystem {
  public:
@@ -38,12 +45,13 @@ class FileSystem {
   virtual bool IsDirectory(const std::string& path) = 0;
   // The stamp of the file |path| names, and in |instant| its write time as
   // SearchEntry::instant gives it; kNoFile when there is no such file or it
-  // is a directory.
+  // is a directory, kLookUpFailed when the system could not tell.
   virtual DosDateTime FileAge(const std::string& path, std::int64_t& instant) = 0;
   DosDateTime FileAge(const std::string& path) {
     std::int64_t instant;
     return FileAge(path, instant);
   }
+  // True also when the look-up failed: the file may be there.
   bool FileExists(const std::string& path) { return FileAge(path) != kNoFile; }
   // Creates exactly one directory, whose parent must exist, with the
   // permissions of the directory |model| where the system has them.
@@ -54,7 +62,8 @@ class FileSystem {
   // created or written through it. An empty root lifts the rule.
   virtual void SetDestinationRoot(const std::string& root) = 0;
   // Replaces |entries| with the entries that match |pattern| (a directory
-  // part followed by a name or a mask). An entry is left out when it has
+  // part followed by a name or a mask). An entry that could not be examined
+  // comes back with its error set. An entry is left out when it has
   // any of the attributes hidden, system, volume label or directory that
   // |attributeSet| lacks. "." and ".." come back when the mask matches them.
   // False when the directory exists but cannot be read to its end (the
@@ -64,6 +73,12 @@ class FileSystem {
                     std::vector<SearchEntry>& entries) = 0;
   // The whole content of a regular file; false when it cannot be read.
   virtual bool ReadWholeFile(const std::string& path, std::string& bytes) = 0;
+  // The system's error number of the last operation of this instance that
+  // failed with one (errno, GetLastError), and the system's words for an
+  // error number.
+  int LastError() const { return lastError_; }
+  virtual std::string ErrorText(int error) const = 0;
+
   // Lets go of whatever a backend keeps open from one call to the next (such
   // as directory handles for the names inside them). A run calls it as it
   // begins and as it ends, so nothing is held, or stale, between runs.
@@ -112,8 +127,15 @@ class FileSystem {
   // never replaced unseen.
   virtual bool ReplaceTarget(const std::string& temporaryPath, const std::string& target,
                              bool overwrite) = 0;
+  // True when |target| is a regular file with the size and write time that
+  // the open |source| had when it was opened: another copy of it, such as
+  // one made by another run at the same time.
+  virtual bool TargetMatchesSource(Handle source, const std::string& target) = 0;
   virtual void RemoveTemporary(const std::string& temporaryPath) = 0;
   virtual void CloseSource(Handle source) = 0;
+
+ protected:
+  int lastError_ = 0;
 };
 
 }  // namespace trasvex

@@ -15,7 +15,9 @@
 #include <climits>
 #include <csignal>
 #include <ctime>
+#include <cstring>
 #include <iterator>
+#include <type_traits>
 
 #include "TemporaryCleanup.h"
 
@@ -88,23 +90,35 @@ bool StaleTemporary(std::string_view name) {
   return pid != ::getpid() && ::kill(pid, 0) == -1 && errno == ESRCH;
 }
 
+// True when a look-up that failed with |error| says that there is no file
+// there, rather than that the system could not tell.
+bool IsAbsence(int error) { return error == ENOENT || error == ENOTDIR || error == EISDIR; }
+
 bool IsHiddenName(std::string_view name) {
   return name.starts_with('.') && name != "." && name != "..";
 }
 
 // The kind of a directory entry (directory, plain file or system), following
-// a symbolic link to the file it names; 0 when the entry vanished.
-unsigned AttributesOf(int dirFd, const dirent& entry, struct stat& st) {
+// a symbolic link to the file it names; 0 when the entry vanished, and 0 with
+// |error| set when the system could not tell.
+unsigned AttributesOf(int dirFd, const dirent& entry, struct stat& st, int& error) {
   const bool typeKnown = entry.d_type != DT_UNKNOWN;
   bool link = entry.d_type == DT_LNK;
+  error = 0;
   if (!typeKnown) {
-    if (::fstatat(dirFd, entry.d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+    if (::fstatat(dirFd, entry.d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+      error = errno == ENOENT ? 0 : errno;
       return 0;
+    }
     link = S_ISLNK(st.st_mode);
   }
   if ((typeKnown || link) &&
-      ::fstatat(dirFd, entry.d_name, &st, link ? 0 : AT_SYMLINK_NOFOLLOW) != 0)
-    return link ? unsigned(kSystem) : 0u;  // a dangling link, or a vanished entry
+      ::fstatat(dirFd, entry.d_name, &st, link ? 0 : AT_SYMLINK_NOFOLLOW) != 0) {
+    if (link)
+      return kSystem;  // a dangling link, or one in a loop
+    error = errno == ENOENT ? 0 : errno;  // a vanished entry, or one unseen
+    return 0;
+  }
   if (S_ISDIR(st.st_mode))
     return link ? kSystem : kDirectory;
   if (!S_ISREG(st.st_mode))
@@ -225,11 +239,16 @@ int PosixFileSystem::LookUpTarget(const std::string& path, struct stat& st) {
   if (created.empty() || created_.names.contains(std::string(created))) {
     std::string name;
     const int dirFd = Locate(targets_, path, name);
-    error = ENOTDIR;
-    if (dirFd != -1 && !name.empty())
+    if (dirFd == -1)
+      error = errno;
+    else if (name.empty())
+      error = EISDIR;
+    else
       error = ::fstatat(dirFd, name.c_str(), &st, 0) == 0 ? 0 : errno;
   }
-  if (!worker_)
+  // Remembered only inside a mapping: outside it the file commands ask, and
+  // what they write in between must not be answered from memory.
+  if (!worker_ && !targets_.Root().empty())
     lastLookUp_.path = path;
   lastLookUp_.error = error;
   lastLookUp_.st = st;
@@ -238,7 +257,12 @@ int PosixFileSystem::LookUpTarget(const std::string& path, struct stat& st) {
 
 DosDateTime PosixFileSystem::FileAge(const std::string& path, std::int64_t& instant) {
   struct stat st;
-  if (LookUpTarget(path, st) != 0 || !S_ISREG(st.st_mode))
+  const int error = LookUpTarget(path, st);
+  if (error != 0 && !IsAbsence(error)) {
+    lastError_ = error;
+    return kLookUpFailed;
+  }
+  if (error != 0 || !S_ISREG(st.st_mode))
     return kNoFile;
   instant = InstantOfStat(st);
   return StampOf(st);
@@ -311,8 +335,13 @@ bool PosixFileSystem::Scan(const std::string& pattern, unsigned attributeSet,
     if ((IsHiddenName(name) && !(attributeSet & kHidden)) || !MatchesMask(mask, name))
       continue;
     struct stat st;
-    const unsigned kind = AttributesOf(::dirfd(dir), *entry, st);
+    int error;
+    const unsigned kind = AttributesOf(::dirfd(dir), *entry, st, error);
     const unsigned attributes = IsHiddenName(name) ? kind | kHidden : kind;
+    if (error != 0) {
+      entries.push_back({.name = std::string(name), .error = error});
+      continue;
+    }
     if (kind == 0 || LeftOutOfScan(attributes, attributeSet))
       continue;
     SearchEntry& found = entries.emplace_back();
@@ -486,6 +515,26 @@ void PosixFileSystem::RemoveTemporary(const std::string& temporaryPath) {
   TemporaryCleanup::Unmark();
 }
 
+bool PosixFileSystem::TargetMatchesSource(Handle /*source*/, const std::string& target) {
+  std::string name;
+  const int dirFd = Locate(targets_, target, name);
+  struct stat st;
+  return dirFd != -1 && !name.empty() && ::fstatat(dirFd, name.c_str(), &st, 0) == 0 &&
+         S_ISREG(st.st_mode) && st.st_size == source_.st_size &&
+         st.st_mtim.tv_sec == source_.st_mtim.tv_sec &&
+         st.st_mtim.tv_nsec == source_.st_mtim.tv_nsec;
+}
+
 void PosixFileSystem::CloseSource(Handle source) { ::close(int(source)); }
+
+std::string PosixFileSystem::ErrorText(int error) const {
+  char text[256];
+  // The GNU strerror_r may answer with a text of its own instead of |text|.
+  const auto answer = ::strerror_r(error, text, sizeof text);
+  if constexpr (std::is_same_v<decltype(answer), char*>)
+    return answer;
+  else
+    return answer == 0 ? text : "error " + std::to_string(error);
+}
 
 }  // namespace trasvex

@@ -80,7 +80,9 @@ class PosixFileSystem final : public FileSystem {
   bool ReplaceTarget(const std::string& temporaryPath, const std::string& target,
                      bool overwrite) override;
   void RemoveTemporary(const std::string& temporaryPath) override;
+  bool TargetMatchesSource(Handle source, const std::string& target) override;
   void CloseSource(Handle source) override;
+  std::string ErrorText(int error) const override;
 
  private:
   // What the instances of one run share.

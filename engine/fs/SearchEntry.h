@@ -46,6 +46,9 @@ struct SearchEntry {
   // down to an even number), which orders two stamps in time also across a
   // change of the local clock.
   std::int64_t instant = 0;
+  // The system's error when the entry was listed but could not be examined;
+  // the fields above then hold only its name.
+  int error = 0;
 
   bool IsDirectory() const { return attributes & kDirectory; }
   bool IsDotOrDotDot() const { return name == "." || name == ".."; }

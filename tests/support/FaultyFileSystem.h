@@ -13,6 +13,10 @@
 //   CopyStampAndMode  false
 //   CloseTemporary    closed, then false (a late write error)
 //   ReplaceTarget     false (the rename refused)
+//   FileAge           kLookUpFailed with an input/output error (a share that
+//                     does not answer)
+//   Examine           a scanned entry of that path (directory and name)
+//                     comes back unexamined, with an input/output error
 //
 // |beforeCall| sees every call of an operation with its path (the source
 // for OpenSource), before it is forwarded: a test can change the tree there,
@@ -24,6 +28,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cerrno>
 #include <functional>
 #include <map>
 #include <memory>
@@ -49,6 +54,8 @@ class FaultyFileSystem final : public FileSystem {
     kCopyStampAndMode,
     kCloseTemporary,
     kReplaceTarget,
+    kFileAge,
+    kExamine,
   };
 
   explicit FaultyFileSystem(FileSystem& inner) : inner_(inner), plan_(*this) {}
@@ -76,8 +83,15 @@ class FaultyFileSystem final : public FileSystem {
   std::string TimeSeparator() const override { return inner_.TimeSeparator(); }
   bool IsDirectory(const std::string& path) override { return inner_.IsDirectory(path); }
   DosDateTime FileAge(const std::string& path, std::int64_t& instant) override {
-    return inner_.FileAge(path, instant);
+    if (Fails(Operation::kFileAge, path)) {
+      lastError_ = EIO;
+      return kLookUpFailed;
+    }
+    const DosDateTime age = inner_.FileAge(path, instant);
+    lastError_ = inner_.LastError();
+    return age;
   }
+  std::string ErrorText(int error) const override { return inner_.ErrorText(error); }
   void SetDestinationRoot(const std::string& root) override { inner_.SetDestinationRoot(root); }
   bool ReadWholeFile(const std::string& path, std::string& bytes) override {
     return inner_.ReadWholeFile(path, bytes);
@@ -95,8 +109,11 @@ class FaultyFileSystem final : public FileSystem {
   }
   bool Scan(const std::string& pattern, unsigned attributeSet,
             std::vector<SearchEntry>& entries) override {
-    if (!Fails(Operation::kScan, pattern))
-      return inner_.Scan(pattern, attributeSet, entries);
+    if (!Fails(Operation::kScan, pattern)) {
+      const bool complete = inner_.Scan(pattern, attributeSet, entries);
+      MarkUnexamined(ParentPath(pattern, Style()), entries);
+      return complete;
+    }
     inner_.Scan(pattern, attributeSet, entries);
     std::erase_if(entries, [](const SearchEntry& entry) { return entry.IsDotOrDotDot(); });
     std::sort(entries.begin(), entries.end(),
@@ -138,11 +155,21 @@ class FaultyFileSystem final : public FileSystem {
   void RemoveTemporary(const std::string& temporaryPath) override {
     inner_.RemoveTemporary(temporaryPath);
   }
+  bool TargetMatchesSource(Handle source, const std::string& target) override {
+    return inner_.TargetMatchesSource(source, target);
+  }
   void CloseSource(Handle source) override { inner_.CloseSource(source); }
 
  private:
   FaultyFileSystem(std::unique_ptr<FileSystem> inner, FaultyFileSystem& plan)
       : owned_(std::move(inner)), inner_(*owned_), plan_(plan) {}
+
+  void MarkUnexamined(const std::string& directory, std::vector<SearchEntry>& entries) {
+    for (SearchEntry& entry : entries)
+      if (!entry.IsDotOrDotDot() &&
+          Fails(Operation::kExamine, directory + Style().separator + entry.name))
+        entry = {.name = entry.name, .error = EIO};
+  }
 
   // Counts the call and tells whether it is one that fails.
   bool Fails(Operation operation, const std::string& path) {
