@@ -20,6 +20,7 @@
 #include <type_traits>
 
 #include "TemporaryCleanup.h"
+#include "TemporaryName.h"
 
 #if defined(__APPLE__)
 #define st_mtim st_mtimespec
@@ -36,8 +37,6 @@ std::unique_ptr<FileSystem> FileSystem::CreateNative() {
 }
 
 namespace {
-
-constexpr int kTemporaryAttempts = 100;
 
 bool IsNetworkFileSystem(const struct statfs& st) {
 #if defined(__linux__)
@@ -73,21 +72,11 @@ DosDateTime StampOf(const struct stat& st) {
 std::int64_t InstantOfStat(const struct stat& st) { return InstantOf(st.st_mtim.tv_sec); }
 
 // True when |name| is a temporary file of a copy made by a process that no
-// longer exists (".trasvex-PID-N.tmp", PID not this process).
+// longer exists (a process of another user is not gone).
 bool StaleTemporary(std::string_view name) {
-  constexpr std::string_view kPrefix = ".trasvex-", kSuffix = ".tmp";
-  if (!name.starts_with(kPrefix) || !name.ends_with(kSuffix))
-    return false;
-  name.remove_prefix(kPrefix.size());
-  name.remove_suffix(kSuffix.size());
-  const std::size_t dash = name.find('-');
-  constexpr std::string_view kDigits = "0123456789";
-  if (dash == 0 || dash > 9 || name.find_first_not_of(kDigits) != dash ||
-      name.size() == dash + 1 ||
-      name.find_first_not_of(kDigits, dash + 1) != std::string_view::npos)
-    return false;
-  const pid_t pid = pid_t(std::stol(std::string(name.substr(0, dash))));
-  return pid != ::getpid() && ::kill(pid, 0) == -1 && errno == ESRCH;
+  const std::optional<unsigned long> owner = TemporaryName::Owner(name);
+  const pid_t pid = owner ? pid_t(*owner) : 0;
+  return pid > 0 && pid != ::getpid() && ::kill(pid, 0) == -1 && errno == ESRCH;
 }
 
 // True when a look-up that failed with |error| says that there is no file
@@ -151,7 +140,6 @@ PosixFileSystem::PosixFileSystem() : PosixFileSystem(::umask(0), std::make_share
 
 PosixFileSystem::PosixFileSystem(mode_t umask, std::shared_ptr<RunShare> share)
     : umask_(umask),
-      temporaryPrefix_(".trasvex-" + std::to_string(::getpid()) + "-"),
       share_(std::move(share)) {}
 
 std::unique_ptr<FileSystem> PosixFileSystem::ForWorker() {
@@ -409,10 +397,9 @@ FileSystem::Handle PosixFileSystem::CreateTemporary(const std::string& target,
   const std::string directory = target.substr(0, target.size() - name.size());
   SweepOnce(directory);
   const mode_t mode = source_.st_mode & 0777;
-  for (int attempt = 0; attempt < kTemporaryAttempts; ++attempt) {
+  for (int attempt = 0; attempt < TemporaryName::kAttempts; ++attempt) {
     // A hidden name, so that a scan running meanwhile passes it over.
-    const std::string temporary =
-        temporaryPrefix_ + std::to_string(++share_->temporaryCounter) + ".tmp";
+    const std::string temporary = TemporaryName::Make(::getpid(), ++share_->temporaryCounter);
     // Marked before it exists, so that a signal finds it marked the moment
     // it does.
     TemporaryCleanup::Mark(dirFd, temporary.c_str());

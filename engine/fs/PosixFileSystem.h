@@ -135,7 +135,6 @@ class PosixFileSystem final : public FileSystem {
   CreatedDirectory created_;
   struct stat source_ {};  // the source of the copy in progress
   mode_t umask_;
-  const std::string temporaryPrefix_;  // with the process id
   std::shared_ptr<RunShare> share_;
   bool worker_ = false;  // made by ForWorker
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "TemporaryName.h"
 #include "WindowsApi.h"
 
 namespace trasvex {
@@ -12,7 +13,6 @@ std::unique_ptr<FileSystem> FileSystem::CreateNative() {
 
 namespace {
 
-constexpr int kTemporaryAttempts = 100;
 constexpr std::size_t kCopyBufferSize = 1 << 20;
 // The attribute bits a SearchEntry carries.
 constexpr DWORD kEntryAttributes = kReadOnly | kHidden | kSystem | kVolumeLabel | kDirectory |
@@ -251,10 +251,10 @@ FileSystem::TargetState WindowsFileSystem::CheckTarget(const std::string& target
 FileSystem::Handle WindowsFileSystem::CreateTemporary(const std::string& target,
                                                       std::string& temporaryPath) {
   const std::string directory = DirectoryPart(target);
-  for (int attempt = 0; attempt < kTemporaryAttempts; ++attempt) {
+  for (int attempt = 0; attempt < TemporaryName::kAttempts; ++attempt) {
     // Hidden, so that a scan running meanwhile passes it over.
-    const std::string path = directory + ".trasvex-" + std::to_string(::GetCurrentProcessId()) +
-                             "-" + std::to_string(++*temporaryCounter_) + ".tmp";
+    const std::string path =
+        directory + TemporaryName::Make(::GetCurrentProcessId(), ++*temporaryCounter_);
     const HANDLE file = ::CreateFileW(ApiPath(path).c_str(), GENERIC_WRITE, 0, nullptr,
                                       CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr);
     if (file != INVALID_HANDLE_VALUE) {
