@@ -7,6 +7,7 @@
 #include <climits>
 #include <csignal>
 #include <cstring>
+#include <ctime>
 
 namespace trasvex {
 
@@ -15,40 +16,58 @@ namespace {
 // More threads than this copy at once only when a run has more workers than
 // it ever gets; the temporary files of the others go unmarked.
 constexpr int kMarks = 64;
+// How long the handler waits for the creations under way, in milliseconds.
+constexpr int kMostWait = 2000;
 
-// Read by the handler: the name and directory are written only while
-// |marked| is clear.
+// Read by the handler, on whichever thread it runs: the name and directory
+// are written only while |marked| is clear.
 struct Slot {
-  volatile std::sig_atomic_t marked = 0;
+  std::atomic<bool> marked{false};
+  std::atomic<bool> creating{false};
   int directory = -1;
   char name[NAME_MAX + 1];
 };
 Slot slots[kMarks];
 std::atomic<bool> taken[kMarks];
+std::atomic<bool> ending{false};
+static_assert(std::atomic<bool>::is_always_lock_free, "the handler needs lock-free flags");
 
 // The calling thread's mark, taken on first use and given back when the
-// thread ends.
+// thread ends. |ownIndex| is plain data, so the handler may read it.
+thread_local int ownIndex = -1;
+
 class OwnMark {
  public:
   ~OwnMark() {
-    if (index_ < 0)
+    if (ownIndex < 0)
       return;
-    slots[index_].marked = 0;
-    taken[index_].store(false);
+    slots[ownIndex].marked = false;
+    slots[ownIndex].creating = false;
+    taken[ownIndex].store(false);
+    ownIndex = -1;
   }
   Slot* Get() {
-    for (int i = 0; index_ < 0 && i < kMarks; ++i)
+    for (int i = 0; ownIndex < 0 && i < kMarks; ++i)
       if (!taken[i].exchange(true))
-        index_ = i;
-    return index_ < 0 ? nullptr : &slots[index_];
+        ownIndex = i;
+    return ownIndex < 0 ? nullptr : &slots[ownIndex];
   }
-
- private:
-  int index_ = -1;
 };
 thread_local OwnMark ownMark;
 
+// True while another thread is between Mark and Created.
+bool OthersCreating() {
+  for (int i = 0; i < kMarks; ++i)
+    if (i != ownIndex && slots[i].creating)
+      return true;
+  return false;
+}
+
 extern "C" void RemoveMarkedAndEnd(int signal) {
+  ending = true;
+  const struct timespec millisecond = {0, 1000000};
+  for (int waited = 0; waited < kMostWait && OthersCreating(); ++waited)
+    ::nanosleep(&millisecond, nullptr);
   for (const Slot& mark : slots)
     if (mark.marked)
       ::unlinkat(mark.directory, mark.name, 0);
@@ -73,22 +92,34 @@ void TemporaryCleanup::Install() {
   }
 }
 
-void TemporaryCleanup::Mark(int dirFd, const char* name) {
+bool TemporaryCleanup::Mark(int dirFd, const char* name) {
   Slot* mark = ownMark.Get();
   if (!mark)
-    return;
-  mark->marked = 0;
-  std::atomic_signal_fence(std::memory_order_seq_cst);
+    return !ending;
+  // Announced before |ending| is read: the handler, which sets |ending|
+  // before it reads the announcements, either sees this one and waits for
+  // it, or this thread sees |ending|.
+  mark->creating = true;
+  if (ending) {
+    mark->creating = false;
+    return false;
+  }
+  mark->marked = false;
   mark->directory = dirFd;
   std::strncpy(mark->name, name, NAME_MAX);
   mark->name[NAME_MAX] = '\0';
-  std::atomic_signal_fence(std::memory_order_seq_cst);
-  mark->marked = 1;
+  mark->marked = true;
+  return true;
+}
+
+void TemporaryCleanup::Created() {
+  if (ownIndex >= 0)
+    slots[ownIndex].creating = false;
 }
 
 void TemporaryCleanup::Unmark() {
   if (Slot* mark = ownMark.Get())
-    mark->marked = 0;
+    mark->marked = false;
 }
 
 }  // namespace trasvex
