@@ -71,16 +71,25 @@ std::string FolderKey(std::string_view path, const PathStyle& style) {
   return UpperAscii(path);
 }
 
+std::filesystem::path PathOf(const std::string& text) {
+  return std::u8string(text.begin(), text.end());
+}
+
 // |path| as the system takes it, links and "." and ".." resolved as far as
 // it exists, for telling whether two paths meet; as written when that fails.
 std::string Resolved(const std::string& path) {
   std::error_code error;
-  const std::filesystem::path resolved = std::filesystem::weakly_canonical(
-      std::filesystem::path(std::u8string(path.begin(), path.end())), error);
+  const std::filesystem::path resolved = std::filesystem::weakly_canonical(PathOf(path), error);
   if (error)
     return path;
   const std::u8string text = resolved.u8string();
   return std::string(text.begin(), text.end());
+}
+
+// True when |one| and |other| name one folder that exists.
+bool SameFolder(const std::string& one, const std::string& other) {
+  std::error_code error;
+  return std::filesystem::equivalent(PathOf(one), PathOf(other), error);
 }
 
 // True when the folder |inner| is |outer| or lies in it, both given as
@@ -184,18 +193,20 @@ void Distribuidor::CopyBtnClick() {
 
 void Distribuidor::StartMapping(const std::string& source, const std::string& destination) {
   queue_ = std::make_unique<RunQueue>(fs_, Workers(destination));
-  if (!queue_->Parallel())
-    return;
-  // A source that lies in the destination, or holds it, may gain files and
-  // folders from the walk itself: its scans wait for their turn.
   const std::string from = FolderKey(Resolved(ParentPath(source, fs_.Style())), fs_.Style());
   const std::string to = FolderKey(Resolved(destination), fs_.Style());
-  if (!Within(from, to, fs_.Style()) && !Within(to, from, fs_.Style()))
+  const bool holdsDestination = Within(to, from, fs_.Style());
+  // The walk passes over the destination when it comes to it in the source.
+  ownDestination_ = holdsDestination ? destination : std::string();
+  // A source that lies in the destination, or holds it, may gain files and
+  // folders from the walk itself: its scans wait for their turn.
+  if (queue_->Parallel() && !holdsDestination && !Within(from, to, fs_.Style()))
     scanAhead_ = std::make_unique<ScanAhead>(*queue_);
 }
 
 void Distribuidor::EndMapping() {
   queue_->Drain();
+  ownDestination_.clear();
   scanAhead_.reset();
   queue_ = std::make_unique<RunQueue>(fs_, 1);
 }
@@ -405,7 +416,10 @@ bool Distribuidor::RecorraDirectorios(const std::string& pattern,
 
 void Distribuidor::Descend(const std::string& directory, const SearchEntry& entry,
                            const std::string& destination) {
-  ProceseCopiado(Join(directory, entry.name) + separator_, Join(destination, entry.name));
+  const std::string folder = Join(directory, entry.name);
+  if (!ownDestination_.empty() && SameFolder(folder, ownDestination_))
+    return;
+  ProceseCopiado(folder + separator_, Join(destination, entry.name));
 }
 
 void Distribuidor::Flush(std::shared_ptr<FileBatch>& batch, bool alone) {

@@ -123,6 +123,8 @@ class Distribuidor {
   // how many batches of them.
   std::unordered_map<std::string, int> unsettled_;
   long scans_ = 0;  // the file scans of the run so far
+  // The mapping's destination when it lies in its source.
+  std::string ownDestination_;
   bool running_ = false;
 };
 

@@ -100,6 +100,68 @@ TEST_F(Faults, AFileThatAppearsBeforeTheRenameIsNeverOverwritten) {
   EXPECT_EQ(tree_.Read("dst/a.txt"), std::string(200000, 'x'));  // an old target is replaced
 }
 
+// Another run copying the same files at once is first to some targets: its
+// copy of the same source is the work done, anything else is kept.
+TEST_F(Faults, AnotherRunsCopyThatAppearsBeforeTheRenameCountsAsDone) {
+  tree_.Add("src/d.txt 2022-01-01 00:00:00");
+  tree_.Add("src/e.txt 2022-01-01 00:00:00");
+  faulty_.beforeCall = [this](Operation operation, const std::string& target) {
+    const std::vector<std::pair<std::string, std::string>> firstCopies = {
+        {"nuevo/c.txt", "dst-nuevo/c.txt"}, {"src/d.txt", "dst/d.txt"}};
+    for (const auto& [source, copy] : firstCopies)
+      if (operation == Operation::kReplaceTarget && target == P(copy)) {
+        std::filesystem::copy_file(P(source), P(copy));
+        std::filesystem::last_write_time(P(copy), std::filesystem::last_write_time(P(source)));
+      }
+    if (operation == Operation::kReplaceTarget && target == P("dst/e.txt"))
+      tree_.Write("dst/e.txt", "src/e.txt");  // the same bytes, a time of now
+  };
+  RunThreeMappings();
+  EXPECT_EQ(host_.messages, Names{CopyError("src/e.txt")});
+  EXPECT_EQ(host_.status[1], "Archs (5): 4 copias, 1 fallos.");
+  EXPECT_EQ(tree_.List("dst"), (Names{"a.txt", "d.txt", "e.txt"}));
+  EXPECT_EQ(tree_.List("dst-nuevo"), Names{"c.txt"});
+}
+
+// A file whose state the system cannot give (a share that does not answer)
+// is a failure with its name and reason, on the source side as on the
+// target side, and is neither listed as missing nor copied over.
+TEST_F(Faults, AFileThatCannotBeExaminedIsAFailureWithItsReason) {
+  tree_.Add("src/d.txt 2022-01-01 00:00:00");
+  const std::string reason = ": " + fs_->ErrorText(EIO);
+  const std::string unseen = "ERROR: No se pudo examinar el archivo ";
+  struct Case {
+    Operation operation;
+    const char* path;
+    bool listing;
+    const char* summary;
+  } cases[] = {
+      {Operation::kExamine, "src/a.txt", false, "Archs (3): 3 copias, 1 fallos."},
+      {Operation::kExamine, "src/a.txt", true, "Archs (3): 3 exitos, 1 fallos."},
+      {Operation::kFileAge, "dst/a.txt", false, "Archs (4): 3 copias, 1 fallos."},
+      {Operation::kFileAge, "dst/a.txt", true, "Archs (4): 3 exitos, 1 fallos."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.path) + (c.listing ? " listed" : " copied"));
+    std::filesystem::remove_all(P("dst-nuevo"));
+    std::filesystem::remove_all(P("dst-otro"));
+    std::filesystem::remove(P("dst/d.txt"));
+    host_.messages.clear();
+    host_.options.listado = c.listing;
+    FaultyFileSystem faulty(*fs_);
+    Distribuidor engine(host_, faulty);
+    faulty.FailFor(c.operation, P(c.path));
+    host_.lines = {Expand("@/dst = @/src"), Expand("@/dst-nuevo = @/nuevo"),
+                   Expand("@/dst-otro = @/otro")};
+    engine.CopyBtnClick();
+    EXPECT_EQ(host_.messages, Names{unseen + P(c.path) + reason});
+    EXPECT_EQ(host_.status[1], c.summary);
+    EXPECT_EQ(tree_.Read("dst/a.txt"), "dst/a.txt");
+    for (const ResultRow& row : host_.Rows())
+      EXPECT_NE(row[2], "a");
+  }
+}
+
 // A scan that stops early (an unreadable directory, or a read error part of
 // the way) is one failure of its directory; what it read is handled.
 TEST_F(Faults, ADirectoryThatCannotBeReadToItsEndIsAFailureAndTheWalkGoesOn) {
