@@ -182,11 +182,13 @@ void PosixFileSystem::ReleaseHandles() {
 }
 
 int PosixFileSystem::Locate(DirectoryChain& chain, std::string_view path, std::string& name) {
-  if (path.size() > kLongestPath) {
+  // Only the directory counts against the limit: a temporary file, whose
+  // name may be longer than its target's, is found wherever its target is.
+  const std::size_t slash = path.rfind('/');
+  if (slash != std::string_view::npos && slash > kLongestPath) {
     errno = ENAMETOOLONG;
     return -1;
   }
-  const std::size_t slash = path.rfind('/');
   if (slash == std::string_view::npos) {
     name.assign(path);
     return AT_FDCWD;

@@ -55,7 +55,7 @@ class PosixFileSystem final : public FileSystem {
   std::string DateSeparator() const override { return "/"; }
   std::string TimeSeparator() const override { return ":"; }
 
-  // The longest path taken: where a walk nested in itself ends.
+  // The longest directory path taken: where a walk nested in itself ends.
   static constexpr std::size_t kLongestPath = 16384;
 
   bool IsDirectory(const std::string& path) override;

@@ -35,6 +35,19 @@ class PosixFiles : public EngineFixture {
   }
 };
 
+// The names in the working folder, sorted, hidden ones too.
+Names WorkingFolderNames() {
+  Names names;
+  if (DIR* dir = ::opendir(".")) {
+    while (const dirent* entry = ::readdir(dir))
+      if (std::string_view(entry->d_name) != "." && std::string_view(entry->d_name) != "..")
+        names.push_back(entry->d_name);
+    ::closedir(dir);
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
 // Removes |name| in the working folder with everything in it, stepping down
 // with chdir so that trees deeper than the path limit go too and no
 // directory stays open on the way.
@@ -43,14 +56,7 @@ void RemoveDeep(const std::string& name) {
     ::unlink(name.c_str());
     return;
   }
-  Names children;
-  if (DIR* dir = ::opendir(".")) {
-    while (const dirent* entry = ::readdir(dir))
-      if (std::string_view(entry->d_name) != "." && std::string_view(entry->d_name) != "..")
-        children.push_back(entry->d_name);
-    ::closedir(dir);
-  }
-  for (const std::string& child : children)
+  for (const std::string& child : WorkingFolderNames())
     RemoveDeep(child);
   if (::chdir("..") == 0)
     ::rmdir(name.c_str());
@@ -382,23 +388,30 @@ TEST_F(PosixFiles, AnUnreadableDirectoryIsAFailureWithItsName) {
 
 // Deep chains of long names and of one-letter names (2,100 levels), whose
 // paths pass the system's limit for one call: every level is copied.
+// Enters |depth| nested folders named |level| below |base| (relative to the
+// working folder), making them when |make| is set; false when one fails.
+bool EnterDeep(const std::string& base, const std::string& level, int depth, bool make) {
+  if (::chdir(base.c_str()) != 0)
+    return false;
+  for (int i = 0; i < depth; ++i)
+    if ((make && ::mkdir(level.c_str(), 0755) != 0) || ::chdir(level.c_str()) != 0)
+      return false;
+  return true;
+}
+
+
 TEST_F(PosixFiles, ATreeDeeperThanThePathLimitIsCopiedWhole) {
   for (const auto& [level, depth] : {std::pair{std::string(200, 'h'), 30},
                                      std::pair{std::string("h"), 2100}}) {
     SCOPED_TRACE(depth);
     const int home = ::open(".", O_RDONLY | O_DIRECTORY);
     tree_.Add("src/a.txt 2020-01-01 00:00:00");
-    ASSERT_EQ(::chdir(P("src").c_str()), 0);
-    for (int i = 0; i < depth; ++i)
-      ASSERT_TRUE(::mkdir(level.c_str(), 0755) == 0 && ::chdir(level.c_str()) == 0);
+    ASSERT_TRUE(EnterDeep(P("src"), level, depth, true));
     ::close(::open("fondo.txt", O_CREAT | O_WRONLY, 0644));
-    ASSERT_EQ(::chdir(tree_.Root().c_str()), 0);
     host_.messages.clear();
     Run({"@/dst = @/src"});
-    ASSERT_EQ(::chdir(P("dst").c_str()), 0);
-    for (int i = 0; i < depth; ++i)
-      ASSERT_EQ(::chdir(level.c_str()), 0);
-    EXPECT_EQ(::access("fondo.txt", F_OK), 0);
+    ASSERT_TRUE(EnterDeep(P("dst"), level, depth, false));
+    EXPECT_EQ(WorkingFolderNames(), Names{"fondo.txt"});
     ASSERT_EQ(::chdir(tree_.Root().c_str()), 0);
     RemoveDeep("src");
     RemoveDeep("dst");
@@ -407,6 +420,43 @@ TEST_F(PosixFiles, ATreeDeeperThanThePathLimitIsCopiedWhole) {
     EXPECT_TRUE(host_.messages.empty());
     EXPECT_EQ(host_.status[1], "Archs (2): 2 copias, 0 fallos.");
   }
+}
+
+// A target whose path is just within the longest taken, so that the path of
+// its temporary file, whose name is longer, is not: the copy goes through as
+// any other, and when it fails, its temporary file goes all the same.
+TEST_F(PosixFiles, ACopyAtTheLongestPathLeavesNoTemporaryFile) {
+  const std::string level(100, 'h'), name = "f.t";
+  const std::size_t base = P("src").size();
+  const std::size_t depth = (PosixFileSystem::kLongestPath - base - 150) / (level.size() + 1);
+  // The last folder's name brings the target's path to two bytes short.
+  const std::string last(PosixFileSystem::kLongestPath - 2 - base - depth * (level.size() + 1) -
+                             1 - name.size() - 1,
+                         'u');
+  const int home = ::open(".", O_RDONLY | O_DIRECTORY);
+  tree_.Add("src/");
+  ASSERT_TRUE(EnterDeep(P("src"), level, int(depth), true));
+  ASSERT_TRUE(EnterDeep(".", last, 1, true));
+  ::close(::open(name.c_str(), O_CREAT | O_WRONLY, 0644));
+  for (const bool fails : {true, false}) {
+    SCOPED_TRACE(fails);
+    FaultyFileSystem faulty(*fs_);
+    Distribuidor engine(host_, faulty);
+    if (fails)
+      faulty.FailOn(FaultyFileSystem::Operation::kCopyStampAndMode, 1);
+    host_.messages.clear();
+    host_.lines = {Expand("@/dst = @/src")};
+    engine.CopyBtnClick();
+    EXPECT_EQ(host_.messages.size(), fails ? 1u : 0u);
+    ASSERT_TRUE(EnterDeep(P("dst"), level, int(depth), false));
+    ASSERT_TRUE(EnterDeep(".", last, 1, false));
+    EXPECT_EQ(WorkingFolderNames(), fails ? Names{} : Names{name});
+  }
+  ASSERT_EQ(::chdir(tree_.Root().c_str()), 0);
+  RemoveDeep("src");
+  RemoveDeep("dst");
+  ASSERT_EQ(::fchdir(home), 0);
+  ::close(home);
 }
 
 }  // namespace
