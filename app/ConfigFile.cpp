@@ -15,6 +15,14 @@ constexpr QFile::Permissions kModeBits =
     QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::WriteGroup |
     QFile::ExeGroup | QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
 
+// Writes |bytes| and flushes them. The flush is checked here: commit() would
+// not report a failed flush of the device's buffer and would put the short
+// temporary file in the target's place.
+bool WriteAll(QSaveFile& file, const std::string& bytes) {
+  return file.write(bytes.data(), qint64(bytes.size())) == qint64(bytes.size()) && file.flush() &&
+         file.error() == QFileDevice::NoError;
+}
+
 }  // namespace
 
 bool ConfigFile::Read(const QString& name, QString& text) {
@@ -46,9 +54,11 @@ ConfigFile::WriteResult ConfigFile::Write(const QString& name, const QStringList
     return WriteResult::kCannotCreate;
   if (old.isFile())
     file.setPermissions(mode);
-  if (file.write(bytes.data(), qint64(bytes.size())) != qint64(bytes.size()) || !file.commit())
+  if (!WriteAll(file, bytes)) {
+    file.cancelWriting();  // the temporary file goes with |file|
     return WriteResult::kWriteError;
-  return WriteResult::kWritten;
+  }
+  return file.commit() ? WriteResult::kWritten : WriteResult::kWriteError;
 }
 
 }  // namespace trasvex

@@ -23,9 +23,10 @@ class ConfigFile {
   // cannot be read; |text| is then unchanged.
   bool Read(const QString& name, QString& text);
   // Writes |lines| to |name| through a temporary file beside it, which
-  // replaces the file only once everything is written and takes over its
-  // permission bits. A file without its owner's write permission is not
-  // replaced, whoever runs the program.
+  // replaces the file only once everything is written and flushed, and
+  // takes over its permission bits; after a failed write the file stays as
+  // it was. A file without its owner's write permission is not replaced,
+  // whoever runs the program.
   WriteResult Write(const QString& name, const QStringList& lines) const;
   // A new list is written in UTF-8, whatever the last file read was in.
   void StartNew() { encoding_ = ConfigEncoding::kUtf8; }

@@ -13,6 +13,11 @@
 #include <QTextBlock>
 #include <filesystem>
 #include <memory>
+#ifndef Q_OS_WIN
+#include <sys/resource.h>
+
+#include <csignal>
+#endif
 
 #include "CommandLine.h"
 #include "LogoMain.h"
@@ -30,10 +35,12 @@ class TestLogoFiles : public QObject {
   void cleanup();
   void savedListOpensBackWithTheSameLines();
   void saveAsOverAnExistingFileAsksFirst();
+  void saveAsTwiceToANewNameAsksTheSecondTime();
   void saveOfANewListAsksForAName();
   void dialogsShowEveryFileAndStartWithTheLastName();
   void failedReadLeavesEditorAndCaption();
   void failedWriteLeavesTheOldFileWhole();
+  void saveOnAFullDiskLeavesTheOldFileWhole();
   void fileIsWrittenBackInTheEncodingItWasReadIn_data();
   void fileIsWrittenBackInTheEncodingItWasReadIn();
   void saveKeepsTheModeAndNeverReplacesAReadOnlyFile();
@@ -117,6 +124,21 @@ void TestLogoFiles::saveAsOverAnExistingFileAsksFirst() {
   QCOMPARE(confirm.defaultButton, QString("&Yes"));
 }
 
+void TestLogoFiles::saveAsTwiceToANewNameAsksTheSecondTime() {
+  answerer_->fileName = Path("tres.rtf");
+  Editor()->setPlainText("first");
+  Command("FileSaveAs");  // the file is new: no question
+  Editor()->setPlainText("second");
+  for (const auto& [key, kept] : {std::pair{Qt::Key_N, "first"}, std::pair{Qt::Key_Y, "second"}}) {
+    answerer_->key = key;
+    Command("FileSaveAs");
+    QCOMPARE(tree_->Read("tres.rtf"), std::string(kept));
+    QCOMPARE(form_->windowTitle(), "Trasvex: " + Path("tres.rtf"));
+  }
+  QCOMPARE(answerer_->seen.size(), std::size_t(2));
+  QCOMPARE(answerer_->seen[1].text, "OK to overwrite " + Path("tres.rtf"));
+}
+
 void TestLogoFiles::saveOfANewListAsksForAName() {
   // A name literally "Untitled" is a new list too: only "Salvar &Como..."
   // writes such a file.
@@ -183,6 +205,34 @@ void TestLogoFiles::failedWriteLeavesTheOldFileWhole() {
   QCOMPARE(tree_->List("lista.rtf"), std::vector<std::string>{"dentro.txt"});
   QCOMPARE(tree_->Read("lista.rtf/dentro.txt"), std::string(4, 'x'));
   QCOMPARE(tree_->List(""), (std::vector<std::string>{"dst", "lista.rtf", "src"}));
+}
+
+void TestLogoFiles::saveOnAFullDiskLeavesTheOldFileWhole() {
+#ifdef Q_OS_WIN
+  QSKIP("a limit on the size of the files a process writes is POSIX's");
+#else
+  tree_->Write("lista.rtf", "vieja");
+  answerer_->fileName = Path("lista.rtf");
+  Command("FileOpen");
+  const QString caption = form_->windowTitle();
+  Editor()->setPlainText(QString(4000, 'x'));  // held in the device's buffer until the flush
+  // Past 1000 bytes a write fails with EFBIG, as on a full disk.
+  rlimit saved;
+  getrlimit(RLIMIT_FSIZE, &saved);
+  const rlimit lowered{1000, saved.rlim_max};
+  const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+  setrlimit(RLIMIT_FSIZE, &lowered);
+  Command("FileSave");
+  setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, handler);
+  QCOMPARE(answerer_->seen.size(), std::size_t(1));
+  QCOMPARE(answerer_->seen[0].text, QString("Stream write error."));
+  QCOMPARE(form_->windowTitle(), caption);
+  QCOMPARE(tree_->Read("lista.rtf"), std::string("vieja"));
+  QCOMPARE(tree_->List(""), (std::vector<std::string>{"dst", "lista.rtf", "src"}));
+  Command("FileSave");  // with room again, to the same name
+  QCOMPARE(tree_->Read("lista.rtf"), std::string(4000, 'x'));
+#endif
 }
 
 void TestLogoFiles::fileIsWrittenBackInTheEncodingItWasReadIn_data() {
