@@ -1,9 +1,11 @@
 #include "DirectoryChain.h"
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <optional>
@@ -16,9 +18,22 @@ namespace trasvex {
 
 namespace {
 
-// More nested handles than this are not kept: the outermost ones are let
-// go, so a deep tree cannot exhaust the descriptors.
+// More nested handles than this are not kept by one chain: the outermost
+// ones are let go, so a deep tree cannot exhaust the descriptors.
 constexpr std::size_t kMostLinks = 64;
+// Nor by all chains together (each worker of a run has its own) more than a
+// quarter of the descriptors the process may open, but for the two last of
+// each chain, which the next handle is opened from.
+constexpr std::size_t kKeptLinks = 2;
+std::atomic<std::size_t> heldLinks{0};
+std::atomic<std::size_t> linkBudget{kMostLinks};
+
+std::size_t LinkBudgetNow() {
+  struct rlimit limit {};
+  if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
+    return kMostLinks * 16;
+  return std::max<std::size_t>(kMostLinks / 4, std::size_t(limit.rlim_cur / 4));
+}
 
 // The rest of |directory| below |held|, without the separators that lead
 // into it, when |held| is |directory| or a directory above it; paths are
@@ -86,12 +101,9 @@ DirectoryChain::Link* DirectoryChain::OpenLink(std::string_view directory) {
 }
 
 bool DirectoryChain::Push(std::string_view path, std::string_view name, bool followLink) {
-  if (links_.size() >= kMostLinks) {
-    Link& outermost = links_.front();
-    if (outermost.entries)
-      ::closedir(outermost.entries);
-    else
-      ::close(outermost.fd);
+  if (links_.size() >= kMostLinks ||
+      (links_.size() >= kKeptLinks && heldLinks.load() >= linkBudget.load())) {
+    Close(links_.front());
     links_.erase(links_.begin());
   }
   const int base = links_.empty() ? AT_FDCWD : links_.back().fd;
@@ -104,21 +116,27 @@ bool DirectoryChain::Push(std::string_view path, std::string_view name, bool fol
   if (fd == -1)
     return false;
   links_.push_back({std::string(path), fd, nullptr});
+  ++heldLinks;
   return true;
 }
 
-void DirectoryChain::Pop() {
-  Link& link = links_.back();
+void DirectoryChain::Close(Link& link) {
   if (link.entries)
     ::closedir(link.entries);
   else
     ::close(link.fd);
+  --heldLinks;
+}
+
+void DirectoryChain::Pop() {
+  Close(links_.back());
   links_.pop_back();
 }
 
 void DirectoryChain::Clear() {
   while (!links_.empty())
     Pop();
+  linkBudget = LinkBudgetNow();
 }
 
 void DirectoryChain::SetRoot(std::string_view root) {

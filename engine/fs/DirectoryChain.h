@@ -3,7 +3,9 @@
 // A directory inside one of them is opened by the rest of its path from
 // there, so a walk does not make the kernel resolve the whole path again at
 // every level, and going back up costs nothing. A path longer than the
-// system takes in one call is opened a level at a time.
+// system takes in one call is opened a level at a time. The handles that all
+// chains hold at once stay well within the descriptors the process may
+// open, however many chains there are.
 #pragma once
 
 #include <dirent.h>
@@ -45,6 +47,7 @@ class DirectoryChain {
   };
 
   Link* OpenLink(std::string_view directory);
+  static void Close(Link& link);
   // Opens |name| inside the last link (or the working directory) and
   // appends it as the link of |path|; false when it cannot be opened.
   bool Push(std::string_view path, std::string_view name, bool followLink);

@@ -422,6 +422,39 @@ TEST_F(PosixFiles, ATreeDeeperThanThePathLimitIsCopiedWhole) {
   }
 }
 
+// Each worker walks with handles of its own: with few descriptors to open
+// (macOS gives 256) and a deep tree, sixteen workers copy what one does.
+TEST_F(PosixFiles, MoreWorkersNeverRunOutOfDescriptors) {
+  const std::string level(200, 'h');
+  const int home = ::open(".", O_RDONLY | O_DIRECTORY);
+  tree_.Add("src/");
+  ASSERT_TRUE(EnterDeep(P("src"), ".", 0, false));
+  for (int depth = 0; depth < 30; ++depth) {
+    for (const char* name : {"a.txt", "b.txt", "c.txt"})
+      ::close(::open(name, O_CREAT | O_WRONLY, 0644));
+    ASSERT_TRUE(EnterDeep(".", level, 1, true));
+  }
+  ASSERT_EQ(::chdir(tree_.Root().c_str()), 0);
+  struct rlimit before {};
+  ::getrlimit(RLIMIT_NOFILE, &before);
+  for (const char* jobs : {"1", "16"}) {
+    SCOPED_TRACE(jobs);
+    ScopedJobs scoped(jobs);
+    struct rlimit few = before;
+    few.rlim_cur = 256;
+    ::setrlimit(RLIMIT_NOFILE, &few);
+    host_.messages.clear();
+    Run({"@/dst = @/src"});
+    ::setrlimit(RLIMIT_NOFILE, &before);
+    EXPECT_EQ(host_.messages, Names{});
+    EXPECT_EQ(host_.status[1], "Archs (90): 90 copias, 0 fallos.");
+    RemoveDeep("dst");
+  }
+  RemoveDeep("src");
+  ASSERT_EQ(::fchdir(home), 0);
+  ::close(home);
+}
+
 // A target whose path is just within the longest taken, so that the path of
 // its temporary file, whose name is longer, is not: the copy goes through as
 // any other, and when it fails, its temporary file goes all the same.
