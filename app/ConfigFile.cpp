@@ -3,7 +3,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
-#include "ConfigLines.h"
+#include "text/ConfigLines.h"
 
 namespace trasvex {
 

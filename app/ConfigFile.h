@@ -7,7 +7,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "ConfigLines.h"
+#include "text/ConfigLines.h"
 #include "fs/FileSystem.h"
 
 namespace trasvex {

@@ -28,9 +28,9 @@
 #include <cstdlib>
 
 #include "About.h"
-#include "CommandLine.h"
-#include "ConsoleHost.h"
-#include "GeneralError.h"
+#include "console/CommandLine.h"
+#include "console/ConsoleHost.h"
+#include "console/GeneralError.h"
 #include "HintStyle.h"
 #include "LogoStrs.h"
 #include "ResultsGridModel.h"

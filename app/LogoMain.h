@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "ConfigFile.h"
-#include "Distribuidor.h"
-#include "RunHost.h"
+#include "run/Distribuidor.h"
+#include "run/RunHost.h"
 #include "fs/FileSystem.h"
 
 class QCheckBox;

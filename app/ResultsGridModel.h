@@ -6,7 +6,7 @@
 #include <QAbstractTableModel>
 
 #include "ResultsTable.h"
-#include "RunHost.h"
+#include "run/RunHost.h"
 
 namespace trasvex {
 

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "CommandLine.h"
+#include "console/CommandLine.h"
 #include "FuzzCheck.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "ConfigLines.h"
+#include "text/ConfigLines.h"
 #include "FuzzCheck.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

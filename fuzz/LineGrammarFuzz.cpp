@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "Distribuidor.h"
+#include "run/Distribuidor.h"
 #include "FuzzCheck.h"
 #include "RecordingHost.h"
 

@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "FuzzCheck.h"
-#include "PathText.h"
+#include "text/PathText.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view input(reinterpret_cast<const char*>(data), size);

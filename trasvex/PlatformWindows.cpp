@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <iostream>
 
-#include "WideConsoleBuffer.h"
-#include "fs/WindowsApi.h"
+#include "console/WideConsoleBuffer.h"
+#include "windows/WindowsApi.h"
 
 #include <shellapi.h>
 

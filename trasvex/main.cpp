@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "CommandLine.h"
-#include "ConsoleHost.h"
+#include "console/CommandLine.h"
+#include "console/ConsoleHost.h"
 #include "Platform.h"
 #include "Usage.h"
 #include "fs/FileSystem.h"

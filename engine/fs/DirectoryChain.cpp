@@ -1,4 +1,4 @@
-#include "DirectoryChain.h"
+#include "fs/DirectoryChain.h"
 
 #include <fcntl.h>
 #include <sys/resource.h>

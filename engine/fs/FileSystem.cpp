@@ -1,4 +1,4 @@
-#include "FileSystem.h"
+#include "fs/FileSystem.h"
 
 namespace trasvex {
 

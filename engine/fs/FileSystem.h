@@ -14,9 +14,9 @@
 #include <string>
 #include <vector>
 
-#include "../DosDateTime.h"
-#include "../PathText.h"
-#include "SearchEntry.h"
+#include "text/DosDateTime.h"
+#include "text/PathText.h"
+#include "fs/SearchEntry.h"
 
 namespace trasvex {
 

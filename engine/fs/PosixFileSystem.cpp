@@ -1,4 +1,4 @@
-#include "PosixFileSystem.h"
+#include "fs/PosixFileSystem.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -19,8 +19,8 @@
 #include <iterator>
 #include <type_traits>
 
-#include "TemporaryCleanup.h"
-#include "TemporaryName.h"
+#include "fs/TemporaryCleanup.h"
+#include "fs/TemporaryName.h"
 
 #if defined(__APPLE__)
 #define st_mtim st_mtimespec

@@ -39,8 +39,8 @@
 #include <string_view>
 #include <unordered_set>
 
-#include "DirectoryChain.h"
-#include "FileSystem.h"
+#include "fs/DirectoryChain.h"
+#include "fs/FileSystem.h"
 
 namespace trasvex {
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "../DosDateTime.h"
+#include "text/DosDateTime.h"
 
 namespace trasvex {
 

@@ -1,4 +1,4 @@
-#include "TemporaryCleanup.h"
+#include "fs/TemporaryCleanup.h"
 
 #include <fcntl.h>
 #include <unistd.h>

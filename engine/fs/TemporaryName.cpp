@@ -1,4 +1,4 @@
-#include "TemporaryName.h"
+#include "fs/TemporaryName.h"
 
 #include <charconv>
 

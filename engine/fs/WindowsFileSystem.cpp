@@ -1,9 +1,9 @@
-#include "WindowsFileSystem.h"
+#include "fs/WindowsFileSystem.h"
 
 #include <algorithm>
 
-#include "TemporaryName.h"
-#include "WindowsApi.h"
+#include "fs/TemporaryName.h"
+#include "windows/WindowsApi.h"
 
 namespace trasvex {
 

@@ -27,7 +27,7 @@
 #include <string>
 #include <vector>
 
-#include "FileSystem.h"
+#include "fs/FileSystem.h"
 
 namespace trasvex {
 

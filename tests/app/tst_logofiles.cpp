@@ -19,7 +19,7 @@
 #include <csignal>
 #endif
 
-#include "CommandLine.h"
+#include "console/CommandLine.h"
 #include "LogoMain.h"
 #include "ModalAnswerer.h"
 #include "TempTree.h"

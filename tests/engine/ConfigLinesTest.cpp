@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "ConfigLines.h"
+#include "text/ConfigLines.h"
 
 #ifdef _WIN32
-#include "fs/WindowsApi.h"
+#include "windows/WindowsApi.h"
 #endif
 
 namespace trasvex {

@@ -1,6 +1,6 @@
 // The unattended run without a display, in process and as the program.
 #ifdef _WIN32
-#include "fs/WindowsApi.h"
+#include "windows/WindowsApi.h"
 #else
 #include <sys/wait.h>
 #include <unistd.h>
@@ -16,8 +16,8 @@
 #include <functional>
 #include <sstream>
 
-#include "ConfigLines.h"
-#include "ConsoleHost.h"
+#include "text/ConfigLines.h"
+#include "console/ConsoleHost.h"
 #include "EngineFixture.h"
 
 namespace trasvex::test {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "DosDateTime.h"
+#include "text/DosDateTime.h"
 
 namespace trasvex {
 namespace {

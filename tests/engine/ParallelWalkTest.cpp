@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include "Distribuidor.h"
+#include "run/Distribuidor.h"
 #include "FaultyFileSystem.h"
 #include "RecordingHost.h"
 #include "ScopedJobs.h"

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "PathText.h"
+#include "text/PathText.h"
 
 namespace trasvex {
 namespace {

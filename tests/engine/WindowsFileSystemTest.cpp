@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "EngineFixture.h"
-#include "WideConsoleBuffer.h"
-#include "fs/WindowsApi.h"
+#include "console/WideConsoleBuffer.h"
+#include "windows/WindowsApi.h"
 
 namespace trasvex::test {
 namespace {

@@ -11,7 +11,7 @@
 #include <fcntl.h>
 #endif
 
-#include "Distribuidor.h"
+#include "run/Distribuidor.h"
 #include "RecordingHost.h"
 #include "TempTree.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "RunHost.h"
+#include "run/RunHost.h"
 
 namespace trasvex::test {
 

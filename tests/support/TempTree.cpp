@@ -10,7 +10,7 @@
 #include <system_error>
 
 #ifdef _WIN32
-#include "fs/WindowsApi.h"
+#include "windows/WindowsApi.h"
 #else
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,4 +1,4 @@
-#include "DosDateTime.h"
+#include "text/DosDateTime.h"
 
 #include <cstdio>
 

@@ -1,4 +1,4 @@
-#include "Distribuidor.h"
+#include "run/Distribuidor.h"
 
 #include <algorithm>
 #include <charconv>

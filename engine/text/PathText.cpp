@@ -1,7 +1,7 @@
-#include "PathText.h"
+#include "text/PathText.h"
 
 #ifdef _WIN32
-#include "fs/WindowsApi.h"
+#include "windows/WindowsApi.h"
 #endif
 
 namespace trasvex {

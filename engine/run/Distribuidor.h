@@ -14,9 +14,9 @@
 #include <unordered_map>
 #include <vector>
 
-#include "RunHost.h"
-#include "RunQueue.h"
-#include "ScanAhead.h"
+#include "run/RunHost.h"
+#include "run/RunQueue.h"
+#include "run/ScanAhead.h"
 #include "fs/FileSystem.h"
 
 namespace trasvex {

@@ -1,4 +1,4 @@
-#include "WorkerPool.h"
+#include "run/WorkerPool.h"
 
 #include <algorithm>
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "RunHost.h"
+#include "run/RunHost.h"
 
 namespace trasvex {
 

@@ -1,4 +1,4 @@
-#include "GeneralError.h"
+#include "console/GeneralError.h"
 
 namespace trasvex {
 

@@ -1,8 +1,8 @@
-#include "ConsoleHost.h"
+#include "console/ConsoleHost.h"
 
-#include "ConfigLines.h"
-#include "Distribuidor.h"
-#include "GeneralError.h"
+#include "text/ConfigLines.h"
+#include "run/Distribuidor.h"
+#include "console/GeneralError.h"
 
 namespace trasvex {
 

@@ -1,4 +1,4 @@
-#include "WindowsApi.h"
+#include "windows/WindowsApi.h"
 
 namespace trasvex {
 

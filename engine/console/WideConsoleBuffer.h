@@ -7,7 +7,7 @@
 #include <streambuf>
 #include <string>
 
-#include "fs/WindowsApi.h"
+#include "windows/WindowsApi.h"
 
 namespace trasvex {
 

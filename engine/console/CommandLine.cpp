@@ -1,6 +1,6 @@
-#include "CommandLine.h"
+#include "console/CommandLine.h"
 
-#include "PathText.h"
+#include "text/PathText.h"
 
 namespace trasvex {
 

@@ -1,4 +1,4 @@
-#include "RunQueue.h"
+#include "run/RunQueue.h"
 
 #include <algorithm>
 #include <system_error>

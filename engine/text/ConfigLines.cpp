@@ -1,6 +1,6 @@
-#include "ConfigLines.h"
+#include "text/ConfigLines.h"
 
-#include "SystemCodePage.h"
+#include "text/SystemCodePage.h"
 
 namespace trasvex {
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "CommandLine.h"
-#include "RunHost.h"
+#include "console/CommandLine.h"
+#include "run/RunHost.h"
 #include "fs/FileSystem.h"
 
 namespace trasvex {

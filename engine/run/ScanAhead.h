@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "RunQueue.h"
+#include "run/RunQueue.h"
 #include "fs/SearchEntry.h"
 
 namespace trasvex {

@@ -1,6 +1,6 @@
-#include "SystemCodePage.h"
+#include "text/SystemCodePage.h"
 
-#include "fs/WindowsApi.h"
+#include "windows/WindowsApi.h"
 
 namespace trasvex {
 

@@ -1,4 +1,4 @@
-#include "SystemCodePage.h"
+#include "text/SystemCodePage.h"
 
 namespace trasvex {
 

@@ -1,4 +1,4 @@
-#include "ScanAhead.h"
+#include "run/ScanAhead.h"
 
 namespace trasvex {
 

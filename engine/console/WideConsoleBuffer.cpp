@@ -1,4 +1,4 @@
-#include "WideConsoleBuffer.h"
+#include "console/WideConsoleBuffer.h"
 
 #include <algorithm>
 

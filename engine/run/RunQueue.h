@@ -14,7 +14,7 @@
 #include <functional>
 #include <memory>
 
-#include "WorkerPool.h"
+#include "run/WorkerPool.h"
 #include "fs/FileSystem.h"
 
 namespace trasvex {
