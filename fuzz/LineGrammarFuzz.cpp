@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "run/Distribuidor.h"
+#include "run/ParameterLine.h"
 #include "FuzzCheck.h"
 #include "RecordingHost.h"
 
@@ -52,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(!mask.empty() && mask.size() <= trasvex::kMaxText &&
                mask.find(' ') == std::string::npos);
 
-  const std::string swapped = trasvex::Distribuidor::InviertaLinea(input);
+  const std::string swapped = trasvex::ParameterLine::InviertaLinea(input);
   FUZZ_CHECK(swapped.size() <= trasvex::kMaxText);
   if (line.find('=') == std::string::npos)
     FUZZ_CHECK(swapped == line);

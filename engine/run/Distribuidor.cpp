@@ -1,27 +1,18 @@
 #include "run/Distribuidor.h"
 
 #include <algorithm>
-#include <charconv>
-#include <cinttypes>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <filesystem>
-#include <system_error>
-#include <thread>
 #include <unordered_set>
+
+#include "run/ListingRow.h"
+#include "run/MappingTrees.h"
+#include "run/ParameterLine.h"
 
 namespace trasvex {
 
 namespace {
 
 constexpr std::size_t kMaxMessagePrefix = 254;
-// The most workers a mapping gets, whatever TRASVEX_JOBS asks, and those it
-// gets unasked: on a network file system each request waits for a round
-// trip, so many wait side by side; on a local one each takes a processor.
-constexpr int kMostWorkers = 32;
-constexpr int kRemoteWorkers = 16;
-constexpr unsigned kMostLocalWorkers = 4;
 
 // Keeps the busy cursor up for the life of a run, whatever ends it.
 class BusyCursor {
@@ -34,71 +25,6 @@ class BusyCursor {
  private:
   RunHost& host_;
 };
-
-// The size in KiB, halves rounded away from zero, right-aligned in six
-// places and followed by "K".
-std::string SizeText(std::int64_t bytes) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%6" PRId64 "K", (bytes + 512) / 1024);
-  return text;
-}
-
-// The mask an extension word stands for: 'txt' and '.txt' become '*.txt';
-// a word with a dot further in is a mask already.
-std::string MaskOf(std::string_view word) {
-  const std::size_t dot = word.find('.');
-  const std::string_view prefix = dot == std::string_view::npos ? "*." : dot == 0 ? "*" : "";
-  std::string mask;
-  mask.reserve(prefix.size() + word.size());
-  mask.append(prefix).append(word);
-  return mask;
-}
-
-// The tag of a source entry against the destination file's stamp and
-// instant: the order of the two instants, whatever the local clock did.
-char TagOf(const SearchEntry& source, DosDateTime destination, std::int64_t instant) {
-  if (destination == kNoFile)
-    return '0';
-  return source.instant > instant ? '+' : source.instant < instant ? '-' : '=';
-}
-
-// The key under which a folder's unsettled files are counted: its path
-// without trailing separators and with ASCII letters raised, so that two
-// spellings a file system may take for one folder meet.
-std::string FolderKey(std::string_view path, const PathStyle& style) {
-  while (path.size() > 1 && style.IsSeparator(path.back()))
-    path.remove_suffix(1);
-  return UpperAscii(path);
-}
-
-std::filesystem::path PathOf(const std::string& text) {
-  return std::u8string(text.begin(), text.end());
-}
-
-// |path| as the system takes it, links and "." and ".." resolved as far as
-// it exists, for telling whether two paths meet; as written when that fails.
-std::string Resolved(const std::string& path) {
-  std::error_code error;
-  const std::filesystem::path resolved = std::filesystem::weakly_canonical(PathOf(path), error);
-  if (error)
-    return path;
-  const std::u8string text = resolved.u8string();
-  return std::string(text.begin(), text.end());
-}
-
-// True when |one| and |other| name one folder that exists.
-bool SameFolder(const std::string& one, const std::string& other) {
-  std::error_code error;
-  return std::filesystem::equivalent(PathOf(one), PathOf(other), error);
-}
-
-// True when the folder |inner| is |outer| or lies in it, both given as
-// FolderKey makes them.
-bool Within(const std::string& inner, const std::string& outer, const PathStyle& style) {
-  return inner.starts_with(outer) &&
-         (inner.size() == outer.size() || outer.empty() || style.IsSeparator(outer.back()) ||
-          style.IsSeparator(inner[outer.size()]));
-}
 
 // True when two of |entries| have names that differ at most in the case of
 // ASCII letters: a destination that ignores case holds one file for both.
@@ -139,22 +65,15 @@ Distribuidor::Distribuidor(RunHost& host, FileSystem& fileSystem)
       separator_(fileSystem.Style().separator),
       dateSeparator_(fileSystem.DateSeparator()),
       timeSeparator_(fileSystem.TimeSeparator()),
-      queue_(std::make_unique<RunQueue>(fileSystem, 1)) {}
+      queue_(std::make_unique<RunQueue>(fileSystem, 1)),
+      unsettled_(fileSystem.Style()) {}
 
 Distribuidor::~Distribuidor() = default;
 
 int Distribuidor::Workers(const std::string& destination) {
-  int count = 0;
-  if (const char* jobs = std::getenv("TRASVEX_JOBS")) {
-    const char* end = jobs + std::strlen(jobs);
-    if (std::from_chars(jobs, end, count).ptr != end)
-      count = 0;  // not a number: the default
-  }
-  if (count >= 1)
-    return std::min(count, kMostWorkers);
-  if (fs_.IsRemote(destination))
-    return kRemoteWorkers;
-  return int(std::clamp(std::thread::hardware_concurrency(), 1u, kMostLocalWorkers));
+  if (const std::optional<int> asked = WorkerPool::Asked())
+    return *asked;
+  return WorkerPool::Unasked(fs_.IsRemote(destination));
 }
 
 void Distribuidor::CopyBtnClick() {
@@ -193,14 +112,13 @@ void Distribuidor::CopyBtnClick() {
 
 void Distribuidor::StartMapping(const std::string& source, const std::string& destination) {
   queue_ = std::make_unique<RunQueue>(fs_, Workers(destination));
-  const std::string from = FolderKey(Resolved(ParentPath(source, fs_.Style())), fs_.Style());
-  const std::string to = FolderKey(Resolved(destination), fs_.Style());
-  const bool holdsDestination = Within(to, from, fs_.Style());
+  const MappingTrees trees =
+      MappingTrees::Of(ParentPath(source, fs_.Style()), destination, fs_.Style());
   // The walk passes over the destination when it comes to it in the source.
-  ownDestination_ = holdsDestination ? destination : std::string();
+  ownDestination_ = trees.destinationInSource ? destination : std::string();
   // A source that lies in the destination, or holds it, may gain files and
   // folders from the walk itself: its scans wait for their turn.
-  if (queue_->Parallel() && !holdsDestination && !Within(from, to, fs_.Style()))
+  if (queue_->Parallel() && !trees.meet)
     scanAhead_ = std::make_unique<ScanAhead>(*queue_);
 }
 
@@ -226,16 +144,16 @@ void Distribuidor::FinishRun() {
 void Distribuidor::CambiarBtnClick() {
   const int count = host_.LineCount();
   for (int i = 0; i < count; ++i)
-    host_.SetLine(i, InviertaLinea(host_.Line(i)));
+    host_.SetLine(i, ParameterLine::InviertaLinea(host_.Line(i)));
 }
 
 bool Distribuidor::AnaliceLinea(std::string_view line, std::string& destination,
                                 std::string& source) {
-  const std::size_t equals = line.find('=');
-  if (equals == std::string_view::npos)
+  const std::optional<ParameterLine::Mapping> mapping = ParameterLine::MappingOf(line);
+  if (!mapping)
     return false;
-  destination = CutText(Trim(line.substr(0, equals)));
-  source = CutText(Trim(line.substr(equals + 1)));
+  destination = mapping->destination;
+  source = mapping->source;
   if (destination == source) {
     host_.ShowMessage("ERROR: los directorios fuente y destino son iguales!");
     return false;
@@ -251,25 +169,7 @@ bool Distribuidor::AnaliceLinea(std::string_view line, std::string& destination,
 }
 
 void Distribuidor::Extensiones(std::string_view line) {
-  extensions_.clear();
-  std::string_view rest = Trim(line);
-  while (!rest.empty()) {
-    const std::size_t blank = rest.find(' ');
-    extensions_.push_back(CutText(MaskOf(rest.substr(0, blank))));
-    rest = blank == std::string_view::npos ? std::string_view() : Trim(rest.substr(blank + 1));
-  }
-}
-
-std::string Distribuidor::InviertaLinea(std::string_view line) {
-  const std::string cut = CutText(line);
-  const std::size_t equals = cut.find('=');
-  if (equals == std::string::npos)
-    return cut;
-  const std::string_view text = cut;
-  std::string swapped(Trim(text.substr(equals + 1)));
-  swapped += '=';
-  swapped += Trim(text.substr(0, equals));
-  return CutText(swapped);
+  extensions_ = ParameterLine::MasksOf(line);
 }
 
 // A failure that is not a copy's: shown and counted with the failed copies.
@@ -346,8 +246,7 @@ void Distribuidor::ScanAheadFrom(const std::vector<SearchEntry>& entries, std::s
 
 void Distribuidor::AwaitCopiesInto(const std::string& directory,
                                    const std::string& destination) {
-  if (!unsettled_.empty() && (unsettled_.contains(FolderKey(directory, fs_.Style())) ||
-                              unsettled_.contains(FolderKey(destination, fs_.Style()))))
+  if (unsettled_.Holds(directory) || unsettled_.Holds(destination))
     queue_->Drain();
 }
 
@@ -417,7 +316,7 @@ bool Distribuidor::RecorraDirectorios(const std::string& pattern,
 void Distribuidor::Descend(const std::string& directory, const SearchEntry& entry,
                            const std::string& destination) {
   const std::string folder = Join(directory, entry.name);
-  if (!ownDestination_.empty() && SameFolder(folder, ownDestination_))
+  if (!ownDestination_.empty() && MappingTrees::SameFolder(folder, ownDestination_))
     return;
   ProceseCopiado(folder + separator_, Join(destination, entry.name));
 }
@@ -427,7 +326,7 @@ void Distribuidor::Flush(std::shared_ptr<FileBatch>& batch, bool alone) {
     return;
   batch->unsettled = batch->files.size();
   if (queue_->Parallel())
-    ++unsettled_[FolderKey(batch->destination, fs_.Style())];
+    unsettled_.Add(batch->destination);
   const int items = int(batch->files.size());
   queue_->Add(
       items, [this, batch](FileSystem& fileSystem) { LookUp(*batch, fileSystem); },
@@ -454,11 +353,8 @@ void Distribuidor::LookUp(FileBatch& batch, FileSystem& fileSystem) const {
 }
 
 void Distribuidor::Settle(FileBatch& batch) {
-  if (--batch.unsettled != 0 || !queue_->Parallel())
-    return;
-  const auto folder = unsettled_.find(FolderKey(batch.destination, fs_.Style()));
-  if (--folder->second == 0)
-    unsettled_.erase(folder);
+  if (--batch.unsettled == 0 && queue_->Parallel())
+    unsettled_.Settle(batch.destination);
 }
 
 bool Distribuidor::Examine(const std::shared_ptr<FileBatch>& batch, FileWork& file) {
@@ -471,7 +367,7 @@ bool Distribuidor::Examine(const std::shared_ptr<FileBatch>& batch, FileWork& fi
     Settle(*batch);
     return false;
   }
-  const char tag = TagOf(entry, file.age, file.instant);
+  const char tag = ListingRow::Tag(entry, file.age, file.instant);
   const bool qualifies = tag == '+' || tag == '0' || (tag == '-' && !host_.Options().recientes);
   if (!qualifies) {
     Settle(*batch);
@@ -480,18 +376,12 @@ bool Distribuidor::Examine(const std::shared_ptr<FileBatch>& batch, FileWork& fi
   host_.SetStatus(1, entry.name);
   host_.ProcessEvents();
   const RunOptions options = host_.Options();
-  const std::string& directory = batch->directory;
-  if (options.listado && options.listaCopia) {
-    ListarArchivo({"Copy", directory + "/", entry.name, batch->destination, "", ""});
-  } else if (options.listado) {
-    const std::size_t dot = entry.name.rfind('.');
-    const std::string_view name = entry.name;
-    const std::string_view extension = dot == std::string::npos ? "" : name.substr(dot);
-    ListarArchivo({FormateeFecha(entry.stamp), directory, std::string(name.substr(0, dot)),
-                   UpperAscii(extension), SizeText(entry.size), std::string("  ") + tag});
-  } else {
+  if (options.listado && options.listaCopia)
+    ListarArchivo(ListingRow::Copied(entry.name, batch->directory, batch->destination));
+  else if (options.listado)
+    ListarArchivo(ListingRow::Listed(entry, tag, batch->directory, FormateeFecha(entry.stamp)));
+  else
     return true;
-  }
   Settle(*batch);
   return false;
 }

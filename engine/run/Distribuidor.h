@@ -6,17 +6,54 @@
 // threads (RunQueue); the walk, every call to RunHost and everything the
 // caller sees stay on the thread that started the run, in the order of a
 // walk that does one thing at a time.
+//
+// The life of one file of a copy run:
+//   1. RecorraArchivos finds it in a scan (ScanAhead may have made the scan
+//      on a worker already) and puts it in a FileBatch with the files beside
+//      it; Flush hands the batch to the RunQueue as one step.
+//   2. The step's request, LookUp, runs on a worker (WorkerPool) through
+//      that worker's FileSystem instance: FileAge of each target.
+//   3. The step's effect, Examine, runs on the walk's thread in walk order:
+//      it counts the file, tags it (ListingRow::Tag), shows its name, and
+//      lists it or picks it for a copy.
+//   4. StartCopies hands the picked files to the queue as follow-ups, a few
+//      at a time, grouped by their scan (so by their destination folder);
+//      CopiarArchivo runs FileSystem::CopyFile on a worker.
+//   5. CountCopy runs on the walk's thread in the order the copies started:
+//      it counts the copy or shows its failure; Settle tells the batch, and
+//      UnsettledFolders, that the file is done. A later scan of that folder
+//      (AwaitCopiesInto) waits until its copies have settled.
+// With one worker every request runs at once on the walk's thread, and the
+// steps above follow one another file by file.
+//
+// Glossary (name: meaning; window label; switch):
+//   ProceseCopiado: carry out one mapping, recursively
+//   RecorraArchivos / RecorraDirectorios: go through the files / folders of
+//     one scan of a level
+//   CopiarArchivo / ListarArchivo: copy a file / add a row to the table
+//   AnaliceLinea: tell a mapping line and check its directories
+//   Extensiones: take an extension line as the masks that follow
+//   InviertaLinea: swap the sides of a mapping line (CambiarBtnClick,
+//     "Cambiar")
+//   CopyBtnClick: one run over the whole list ("Copiar"; AUTO)
+//   subDirs: descend into folders; "SubDirs" = CBrecursivo; NODIRS clears it
+//   listado: list instead of copying; "Listado" = CBListado; LIST, LISTALL
+//   recientes: only missing or newer files; "Recientes" = CBRecientes; NUEVOS
+//   listaCopia: the copy layout of the listing; LISTCOPY
+//   Examinados / Hechos / Fallidos: the run's counters, examined, done
+//     (copied or listed), failed; the summary "Archs (%d): %d copias, %d
+//     fallos."
 #pragma once
 
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "run/RunHost.h"
 #include "run/RunQueue.h"
 #include "run/ScanAhead.h"
+#include "run/UnsettledFolders.h"
 #include "fs/FileSystem.h"
 
 namespace trasvex {
@@ -46,8 +83,6 @@ class Distribuidor {
   bool AnaliceLinea(std::string_view line, std::string& destination, std::string& source);
   // Rebuilds the extension list from an extension line.
   void Extensiones(std::string_view line);
-  // The swapped form of one parameter line.
-  static std::string InviertaLinea(std::string_view line);
   // Carries out one mapping, descending into subdirectories when asked.
   void ProceseCopiado(const std::string& source, const std::string& destination);
   // A stamp as "yyyy/mm/dd hh:nn:ss" with the system's separators.
@@ -119,9 +154,7 @@ class Distribuidor {
   std::vector<std::string> extensions_;
   std::unique_ptr<RunQueue> queue_;
   std::unique_ptr<ScanAhead> scanAhead_;  // null while scans run in walk order
-  // Folders with files handed to a parallel queue and not yet settled, and
-  // how many batches of them.
-  std::unordered_map<std::string, int> unsettled_;
+  UnsettledFolders unsettled_;
   long scans_ = 0;  // the file scans of the run so far
   // The mapping's destination when it lies in its source.
   std::string ownDestination_;

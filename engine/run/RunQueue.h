@@ -38,8 +38,10 @@ class RunQueue {
   // many items are pending.
   void Add(int items, Work request, Effect effect);
   // Starts a follow-up of |items| items of the effect running now.
-  // Follow-ups of one |group| (the copies into one folder) run one at a
-  // time while other groups wait.
+  // Follow-ups of one |group| run one at a time while other groups wait. The
+  // walk groups the copies of one scan, which all go into one folder; a
+  // folder's next scan waits until they have settled, so the copies into
+  // one folder are never in two groups at once.
   void AddFollowUp(long group, int items, Work request, Effect settle);
   // How many items a follow-up should take in.
   std::size_t FollowUpItems() const { return std::max<std::size_t>(1, batchItems_ / 4); }

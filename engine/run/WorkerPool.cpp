@@ -1,8 +1,35 @@
 #include "run/WorkerPool.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cstdlib>
+#include <cstring>
 
 namespace trasvex {
+
+namespace {
+
+constexpr int kMostWorkers = 32;
+constexpr int kRemoteWorkers = 16;
+constexpr unsigned kMostLocalWorkers = 4;
+
+}  // namespace
+
+std::optional<int> WorkerPool::Asked() {
+  const char* jobs = std::getenv("TRASVEX_JOBS");
+  if (!jobs)
+    return std::nullopt;
+  const char* end = jobs + std::strlen(jobs);
+  int count = 0;
+  if (std::from_chars(jobs, end, count).ptr != end || count < 1)
+    return std::nullopt;  // not a number from 1 up: the default
+  return std::min(count, kMostWorkers);
+}
+
+int WorkerPool::Unasked(bool remote) {
+  return remote ? kRemoteWorkers
+                : int(std::clamp(std::thread::hardware_concurrency(), 1u, kMostLocalWorkers));
+}
 
 WorkerPool::WorkerPool(std::vector<std::unique_ptr<FileSystem>> instances)
     : instances_(std::move(instances)) {

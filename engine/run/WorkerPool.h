@@ -16,6 +16,7 @@
 #include <list>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -26,6 +27,13 @@ namespace trasvex {
 class WorkerPool {
  public:
   using Work = std::function<void(FileSystem&)>;
+
+  // How many workers a mapping gets: as many as TRASVEX_JOBS asks (at most
+  // 32) when it is a number from 1 up; else, on a network file system,
+  // where each request waits for a round trip, 16 to wait side by side,
+  // and on a local one one for each processor, at most 4.
+  static std::optional<int> Asked();
+  static int Unasked(bool remote);
 
   // One thread for each instance; std::system_error when the system gives
   // none.

@@ -123,4 +123,16 @@ std::string UpperAscii(std::string_view text) {
   return upper;
 }
 
+std::string FolderKey(std::string_view path, const PathStyle& style) {
+  while (path.size() > 1 && style.IsSeparator(path.back()))
+    path.remove_suffix(1);
+  return UpperAscii(path);
+}
+
+bool FolderWithin(std::string_view inner, std::string_view outer, const PathStyle& style) {
+  return inner.starts_with(outer) &&
+         (inner.size() == outer.size() || outer.empty() || style.IsSeparator(outer.back()) ||
+          style.IsSeparator(inner[outer.size()]));
+}
+
 }  // namespace trasvex

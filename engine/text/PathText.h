@@ -65,4 +65,11 @@ bool MatchesMask(std::string_view mask, std::string_view name);
 // 'a' to 'z' raised to upper case; every other byte left as it is.
 std::string UpperAscii(std::string_view text);
 
+// The key under which the spellings that a file system may take for one
+// folder meet: |path| without trailing separators, ASCII letters raised.
+std::string FolderKey(std::string_view path, const PathStyle& style);
+// True when the folder |inner| is |outer| or lies in it, both given as
+// FolderKey makes them.
+bool FolderWithin(std::string_view inner, std::string_view outer, const PathStyle& style);
+
 }  // namespace trasvex

@@ -1,6 +1,7 @@
 // The parameter list: mapping lines, extension lines, the swap and the
 // run's summary.
 #include "EngineFixture.h"
+#include "run/ParameterLine.h"
 
 namespace trasvex::test {
 namespace {
@@ -84,11 +85,11 @@ TEST_F(LineGrammar, ExtensionWordsBecomeMasks) {
 }
 
 TEST_F(LineGrammar, SwapExchangesTheSidesOfEachLine) {
-  EXPECT_EQ(Distribuidor::InviertaLinea("D:\\copia = C:\\datos"), "C:\\datos=D:\\copia");
-  EXPECT_EQ(Distribuidor::InviertaLinea("txt doc"), "txt doc");
-  EXPECT_EQ(Distribuidor::InviertaLinea("a=b=c"), "b=c=a");
-  EXPECT_EQ(Distribuidor::InviertaLinea("b=c=a"), "c=a=b");
-  EXPECT_EQ(Distribuidor::InviertaLinea(std::string(300, 'x')), std::string(255, 'x'));
+  EXPECT_EQ(ParameterLine::InviertaLinea("D:\\copia = C:\\datos"), "C:\\datos=D:\\copia");
+  EXPECT_EQ(ParameterLine::InviertaLinea("txt doc"), "txt doc");
+  EXPECT_EQ(ParameterLine::InviertaLinea("a=b=c"), "b=c=a");
+  EXPECT_EQ(ParameterLine::InviertaLinea("b=c=a"), "c=a=b");
+  EXPECT_EQ(ParameterLine::InviertaLinea(std::string(300, 'x')), std::string(255, 'x'));
   host_.lines = {" d = s ", "txt", ""};
   engine_.CambiarBtnClick();
   EXPECT_EQ(host_.lines, (std::vector<std::string>{"s=d", "txt", ""}));

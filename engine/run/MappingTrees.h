@@ -1,0 +1,24 @@
+// How the source tree and the destination tree of a mapping lie to each
+// other, as the system resolves them (links, "." and ".."): a walk that
+// meets its own output must neither read ahead of it nor walk into it.
+#pragma once
+
+#include <string>
+
+#include "text/PathText.h"
+
+namespace trasvex {
+
+struct MappingTrees {
+  // The destination is the source directory or lies in it.
+  bool destinationInSource = false;
+  // Either lies in the other.
+  bool meet = false;
+
+  static MappingTrees Of(const std::string& sourceDirectory, const std::string& destination,
+                         const PathStyle& style);
+  // True when |one| and |other| name one folder that exists.
+  static bool SameFolder(const std::string& one, const std::string& other);
+};
+
+}  // namespace trasvex
