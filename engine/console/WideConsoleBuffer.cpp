@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "text/Utf8.h"
+
 namespace trasvex {
 
 namespace {
@@ -9,20 +11,6 @@ namespace {
 // Pending text is written once it reaches this many bytes, and at most this
 // many UTF-16 units go to one call.
 constexpr std::size_t kChunk = 4096;
-
-// The length of the part of |text| that ends with a whole character: a
-// UTF-8 sequence that the text ends in the middle of is left out.
-std::size_t WholeCharacters(const std::string& text) {
-  std::size_t lead = text.size();
-  while (lead > 0 && text.size() - lead < 3 &&
-         (static_cast<unsigned char>(text[lead - 1]) & 0xC0) == 0x80)
-    --lead;
-  if (lead == 0)
-    return text.size();
-  const auto byte = static_cast<unsigned char>(text[lead - 1]);
-  const std::size_t length = byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : byte >= 0xC0 ? 2 : 1;
-  return length > text.size() - lead + 1 ? lead - 1 : text.size();
-}
 
 }  // namespace
 
@@ -47,7 +35,7 @@ std::streamsize WideConsoleBuffer::xsputn(const char* text, std::streamsize coun
 int WideConsoleBuffer::sync() { return Write() ? 0 : -1; }
 
 bool WideConsoleBuffer::Write() {
-  const std::size_t whole = WholeCharacters(pending_);
+  const std::size_t whole = Utf8::WholePrefix(pending_);
   const std::wstring wide = WideText(std::string_view(pending_).substr(0, whole));
   pending_.erase(0, whole);
   for (std::size_t done = 0; done < wide.size();) {

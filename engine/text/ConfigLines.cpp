@@ -1,6 +1,7 @@
 #include "text/ConfigLines.h"
 
 #include "text/SystemCodePage.h"
+#include "text/Utf8.h"
 
 namespace trasvex {
 
@@ -10,65 +11,6 @@ constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 constexpr std::string_view kUtf16LeBom = "\xFF\xFE";
 constexpr std::string_view kUtf16BeBom = "\xFE\xFF";
 constexpr char32_t kReplacement = 0xFFFD;
-
-// The length of the UTF-8 sequence that |lead| starts; 0 for a byte that
-// starts none.
-std::size_t SequenceLength(unsigned char lead) {
-  if (lead < 0x80)
-    return 1;
-  if (lead < 0xC2)
-    return 0;  // a continuation byte, or an overlong two-byte form
-  if (lead < 0xE0)
-    return 2;
-  if (lead < 0xF0)
-    return 3;
-  return lead < 0xF5 ? 4 : 0;
-}
-
-// The character of the well-formed UTF-8 sequence at |text|[|i|], moving |i|
-// past it; U+FFFD, with |i| moved by one byte, when there is none: a stray
-// or missing continuation byte, an overlong form, a surrogate, a code past
-// U+10FFFF.
-char32_t NextCharacter(std::string_view text, std::size_t& i, bool& valid) {
-  const auto lead = static_cast<unsigned char>(text[i]);
-  const std::size_t length = SequenceLength(lead);
-  valid = length != 0 && i + length <= text.size();
-  char32_t code = length == 1 ? lead : lead & (0x7F >> length);
-  for (std::size_t k = 1; valid && k < length; ++k) {
-    const auto next = static_cast<unsigned char>(text[i + k]);
-    valid = (next & 0xC0) == 0x80;
-    code = code << 6 | (next & 0x3F);
-  }
-  const char32_t least[] = {0, 0, 0x80, 0x800, 0x10000};
-  valid = valid && code >= least[length] && (code < 0xD800 || code > 0xDFFF) && code <= 0x10FFFF;
-  i += valid ? length : 1;
-  return valid ? code : kReplacement;
-}
-
-bool IsValidUtf8(std::string_view text) {
-  bool valid = true;
-  for (std::size_t i = 0; valid && i < text.size();)
-    NextCharacter(text, i, valid);
-  return valid;
-}
-
-void AppendUtf8(std::string& text, char32_t code) {
-  if (code < 0x80) {
-    text += char(code);
-  } else if (code < 0x800) {
-    text += char(0xC0 | code >> 6);
-    text += char(0x80 | (code & 0x3F));
-  } else if (code < 0x10000) {
-    text += char(0xE0 | code >> 12);
-    text += char(0x80 | (code >> 6 & 0x3F));
-    text += char(0x80 | (code & 0x3F));
-  } else {
-    text += char(0xF0 | code >> 18);
-    text += char(0x80 | (code >> 12 & 0x3F));
-    text += char(0x80 | (code >> 6 & 0x3F));
-    text += char(0x80 | (code & 0x3F));
-  }
-}
 
 // UTF-16 |bytes| as UTF-8, up to the first U+0000; a lone surrogate becomes
 // U+FFFD and an odd last byte is dropped.
@@ -90,7 +32,7 @@ std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian) {
       code = 0x10000 + ((code - 0xD800) << 10) + (unit(++i) - 0xDC00);
     else if (code >= 0xD800 && code < 0xE000)
       code = kReplacement;
-    AppendUtf8(text, code);
+    Utf8::Append(text, code);
   }
   return text;
 }
@@ -101,9 +43,8 @@ std::string Utf8ToUtf16(std::string_view text, bool bigEndian) {
     bytes += char(bigEndian ? unit >> 8 : unit & 0xFF);
     bytes += char(bigEndian ? unit & 0xFF : unit >> 8);
   };
-  bool valid = true;
   for (std::size_t i = 0; i < text.size();) {
-    const char32_t code = NextCharacter(text, i, valid);
+    const char32_t code = Utf8::Decode(text, i).value_or(kReplacement);
     if (code < 0x10000) {
       append(code);
     } else {
@@ -125,7 +66,7 @@ std::string DecodeConfig(std::string_view bytes, ConfigEncoding& encoding) {
     encoding = ConfigEncoding::kUtf8Bom;
     bytes.remove_prefix(kUtf8Bom.size());
   } else {
-    encoding = IsValidUtf8(bytes) ? ConfigEncoding::kUtf8 : ConfigEncoding::kCodePage;
+    encoding = Utf8::IsValid(bytes) ? ConfigEncoding::kUtf8 : ConfigEncoding::kCodePage;
   }
   return encoding == ConfigEncoding::kCodePage ? FromSystemCodePage(bytes) : std::string(bytes);
 }

@@ -1,8 +1,6 @@
 #include "text/PathText.h"
 
-#ifdef _WIN32
-#include "windows/WindowsApi.h"
-#endif
+#include "text/Utf8.h"
 
 namespace trasvex {
 
@@ -11,24 +9,7 @@ const PathStyle PathStyle::Windows{'\\', '/', true};
 
 namespace {
 
-bool IsContinuationByte(char c) {
-  return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
-}
-
 char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
-
-// Length in bytes of the character that starts at |text[0]|: a whole UTF-8
-// sequence, or one byte where the bytes are not valid UTF-8.
-std::size_t CharacterLength(std::string_view text) {
-  const auto lead = static_cast<unsigned char>(text[0]);
-  std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
-  if (length > text.size())
-    return 1;
-  for (std::size_t i = 1; i < length; ++i)
-    if (!IsContinuationByte(text[i]))
-      return 1;
-  return length;
-}
 
 // Wildcard matching with backtracking to the last '*' only, which is linear
 // in practice and never recursive.
@@ -41,13 +22,13 @@ bool MatchesWildcards(std::string_view mask, std::string_view name) {
       starName = n;
     } else if (m < mask.size() && mask[m] == '?') {
       ++m;
-      n += CharacterLength(name.substr(n));
+      n += Utf8::SequenceLength(name.substr(n));
     } else if (m < mask.size() && LowerAscii(mask[m]) == LowerAscii(name[n])) {
       ++m;
       ++n;
     } else if (starMask != std::string_view::npos) {
       m = starMask + 1;
-      starName += CharacterLength(name.substr(starName));
+      starName += Utf8::SequenceLength(name.substr(starName));
       n = starName;
     } else {
       return false;
@@ -60,20 +41,12 @@ bool MatchesWildcards(std::string_view mask, std::string_view name) {
 
 }  // namespace
 
-std::size_t SystemTextLength(std::string_view text) {
-#ifdef _WIN32
-  return CodePageLength(text);
-#else
-  return text.size();
-#endif
-}
-
 std::string CutText(std::string_view text, std::size_t limit, TextLength length) {
   if (text.size() <= limit)
     return std::string(text);  // no encoding takes more bytes than UTF-8
   std::size_t cut = 0, counted = 0;
   while (cut < text.size()) {
-    const std::size_t bytes = CharacterLength(text.substr(cut));
+    const std::size_t bytes = Utf8::SequenceLength(text.substr(cut));
     counted += bytes == 1 ? 1 : length(text.substr(cut, bytes));
     if (counted > limit)
       break;

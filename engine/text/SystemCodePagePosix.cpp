@@ -1,36 +1,29 @@
 #include "text/SystemCodePage.h"
 
+#include "text/PathText.h"
+#include "text/Utf8.h"
+
 namespace trasvex {
+
+std::size_t SystemTextLength(std::string_view text) { return text.size(); }
 
 std::string FromSystemCodePage(std::string_view bytes) {
   std::string text;
   text.reserve(bytes.size() * 2);
-  for (const char c : bytes) {
-    const auto code = static_cast<unsigned char>(c);
-    if (code < 0x80) {
-      text += c;
-    } else {
-      text += char(0xC0 | code >> 6);
-      text += char(0x80 | (code & 0x3F));
-    }
-  }
+  for (const char c : bytes)
+    Utf8::Append(text, static_cast<unsigned char>(c));
   return text;
 }
 
-// Only U+0000 to U+00FF have a Latin-1 form: ASCII, and the two-byte
-// sequences that start with C2 or C3.
+// Only U+0000 to U+00FF have a Latin-1 form.
 std::optional<std::string> ToSystemCodePage(std::string_view text) {
   std::string bytes;
   bytes.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const auto code = static_cast<unsigned char>(text[i]);
-    if (code < 0x80) {
-      bytes += text[i];
-    } else if ((code == 0xC2 || code == 0xC3) && i + 1 < text.size()) {
-      bytes += char((code & 0x03) << 6 | (static_cast<unsigned char>(text[++i]) & 0x3F));
-    } else {
+  for (std::size_t i = 0; i < text.size();) {
+    const std::optional<char32_t> code = Utf8::Decode(text, i);
+    if (!code || *code > 0xFF)
       return std::nullopt;
-    }
+    bytes += char(*code);
   }
   return bytes;
 }

@@ -1,5 +1,7 @@
 #include "text/SystemCodePage.h"
 
+#include "text/PathText.h"
+#include "text/Utf8.h"
 #include "windows/WindowsApi.h"
 
 namespace trasvex {
@@ -15,6 +17,28 @@ UINT AnsiCodePage() {
 }
 
 }  // namespace
+
+std::size_t CodePageLength(std::string_view utf8, unsigned codePage) {
+  if (utf8.empty() || !Utf8::IsValid(utf8))
+    return utf8.size();
+  const std::wstring wide = WideText(utf8);
+  std::size_t length = 0;
+  for (std::size_t i = 0; i < wide.size();) {
+    const int units = IS_HIGH_SURROGATE(wide[i]) && i + 1 < wide.size() ? 2 : 1;
+    BOOL unheld = FALSE;
+    // A page such as UTF-8 takes no "used default" question and answers 0:
+    // its characters count their UTF-8 bytes, which is what they take there.
+    const int bytes = ::WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, &wide[i], units,
+                                            nullptr, 0, nullptr, &unheld);
+    const char32_t c = units == 2 ? 0x10000 + ((wide[i] - 0xD800) << 10) + (wide[i + 1] - 0xDC00)
+                                  : wide[i];
+    length += bytes > 0 && !unheld ? std::size_t(bytes) : Utf8::EncodedLength(c);
+    i += std::size_t(units);
+  }
+  return length;
+}
+
+std::size_t SystemTextLength(std::string_view text) { return CodePageLength(text); }
 
 std::string FromSystemCodePage(std::string_view bytes) {
   if (bytes.empty())

@@ -34,9 +34,6 @@ std::wstring Chosen(const std::wstring& written, const std::wstring& full) {
   return written.size() < kLongPath ? written : full;
 }
 
-// The bytes UTF-8 takes for the character |c|.
-std::size_t Utf8Length(char32_t c) { return c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 ? 3 : 4; }
-
 }  // namespace
 
 std::wstring WideText(std::string_view utf8) {
@@ -57,27 +54,6 @@ std::string Utf8Text(std::wstring_view wide) {
   ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), utf8.data(), length, nullptr,
                         nullptr);
   return utf8;
-}
-
-std::size_t CodePageLength(std::string_view utf8, UINT codePage) {
-  if (utf8.empty() || ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(),
-                                            int(utf8.size()), nullptr, 0) == 0)
-    return utf8.size();
-  const std::wstring wide = WideText(utf8);
-  std::size_t length = 0;
-  for (std::size_t i = 0; i < wide.size();) {
-    const int units = IS_HIGH_SURROGATE(wide[i]) && i + 1 < wide.size() ? 2 : 1;
-    BOOL unheld = FALSE;
-    // A page such as UTF-8 takes no "used default" question and answers 0:
-    // its characters count their UTF-8 bytes, which is what they take there.
-    const int bytes = ::WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, &wide[i], units,
-                                            nullptr, 0, nullptr, &unheld);
-    const char32_t c = units == 2 ? 0x10000 + ((wide[i] - 0xD800) << 10) + (wide[i + 1] - 0xDC00)
-                                  : wide[i];
-    length += bytes > 0 && !unheld ? std::size_t(bytes) : Utf8Length(c);
-    i += std::size_t(units);
-  }
-  return length;
 }
 
 std::wstring ApiPath(std::string_view path) {

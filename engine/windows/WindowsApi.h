@@ -27,11 +27,6 @@ std::wstring WideText(std::string_view utf8);
 // A lone surrogate becomes U+FFFD.
 std::string Utf8Text(std::wstring_view wide);
 
-// The bytes |utf8| takes in |codePage|. A character that the page cannot
-// hold counts its UTF-8 bytes, and so does text that is not UTF-8: the
-// length never exceeds the UTF-8 length.
-std::size_t CodePageLength(std::string_view utf8, UINT codePage = CP_ACP);
-
 // |path| as the API is given it: as written while its full form (from the
 // current folder) is short; once that is long, the full form with the
 // "\\?\" prefix ("\\?\UNC\" for a share), which turns off the length limit.

@@ -5,6 +5,7 @@
 
 #include "EngineFixture.h"
 #include "console/WideConsoleBuffer.h"
+#include "text/SystemCodePage.h"
 #include "windows/WindowsApi.h"
 
 namespace trasvex::test {
