@@ -510,12 +510,13 @@ void TLogoAppForm::SetStatus(int panel, const std::string& text) {
   SetPanelText(panel == 0 ? 0 : 1, QString::fromStdString(text));
 }
 
-void TLogoAppForm::ShowMessage(const std::string& text) {
+void TLogoAppForm::ShowMessage(const std::string& text, const std::string& reason) {
   ++messagesShown_;
   if (quitRequested_)
     return;  // the application is ending: the box closes at once
   QMessageBox box(QMessageBox::NoIcon, QCoreApplication::applicationName(),
                   QString::fromStdString(text), QMessageBox::Ok);
+  box.setInformativeText(QString::fromStdString(reason));
   box.setTextFormat(Qt::PlainText);
   box.setDefaultButton(QMessageBox::Ok);
   box.setEscapeButton(QMessageBox::Ok);

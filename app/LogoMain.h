@@ -56,7 +56,7 @@ class TLogoAppForm : public QMainWindow, public RunHost {
   static QString ApplicationTitle(const QString& executableName);
 
   void SetStatus(int panel, const std::string& text) override;
-  void ShowMessage(const std::string& text) override;
+  void ShowMessage(const std::string& text, const std::string& reason) override;
   void ProcessEvents() override;
   RunOptions Options() override;
   void Encabezados() override;

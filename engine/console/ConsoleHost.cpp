@@ -48,9 +48,12 @@ void ConsoleHost::SetStatus(int panel, const std::string& text) {
   status_[panel == 0 ? 0 : 1] = text;
 }
 
-void ConsoleHost::ShowMessage(const std::string& text) {
+void ConsoleHost::ShowMessage(const std::string& text, const std::string& reason) {
   ++messages_;
-  err_ << EscapeCell(text) << '\n';
+  err_ << EscapeCell(text);
+  if (!reason.empty())
+    err_ << " (" << EscapeCell(reason) << ')';
+  err_ << '\n';
 }
 
 void ConsoleHost::ListarArchivo(int /*row*/, const ResultRow& cells) {

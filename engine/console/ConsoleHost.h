@@ -33,7 +33,8 @@ class ConsoleHost final : public RunHost {
   static std::string EscapeCell(const std::string& cell);
 
   void SetStatus(int panel, const std::string& text) override;
-  void ShowMessage(const std::string& text) override;
+  // The message, then its reason, if any, in brackets.
+  void ShowMessage(const std::string& text, const std::string& reason) override;
   void ProcessEvents() override {}
   RunOptions Options() override { return options_; }
   void Encabezados() override {}

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -95,6 +96,23 @@ class FileSystem {
   // system, which answers each request late but takes many at once.
   virtual bool IsRemote(const std::string& /*path*/) { return false; }
 
+  // How a copy ended.
+  enum class CopyEnd {
+    kCopied,
+    kFailed,     // a step failed; |error| is the system's reason, if it gave one
+    kChanged,    // the source changed while it was copied
+    kKept,       // the target is read-only, hidden or not a regular file
+    kCancelled,  // the progress callback stopped it
+  };
+  struct CopyResult {
+    CopyEnd end = CopyEnd::kFailed;
+    int error = 0;
+    bool Copied() const { return end == CopyEnd::kCopied; }
+  };
+  // Hears of the bytes copied so far and the size of the source; false stops
+  // the copy.
+  using Progress = std::function<bool(std::int64_t copied, std::int64_t size)>;
+
   // Copies |source| over |target|, keeping the source's stamp and
   // permissions. The data goes to a temporary file beside the target, which
   // replaces the target only when it is complete, so a failed copy leaves
@@ -104,17 +122,21 @@ class FileSystem {
   // A caller that knows there is no |target| (its folder was made by the
   // run and holds no file of that name) passes |targetAbsent| and spares the
   // check; a file that appears there meanwhile is still never replaced.
-  bool CopyFile(const std::string& source, const std::string& target,
-                bool targetAbsent = false);
+  // |progress|, when given, hears of the bytes copied between blocks and
+  // may stop the copy, which then changes nothing.
+  CopyResult CopyFile(const std::string& source, const std::string& target,
+                      bool targetAbsent = false, const Progress& progress = nullptr);
 
   enum class TargetState { kAbsent, kReplaceable, kKept };
 
-  // The steps of CopyFile, in the order it takes them.
+  // The steps of CopyFile, in the order it takes them. A step that fails
+  // with an error of the system leaves it in LastError().
   virtual Handle OpenSource(const std::string& path) = 0;  // a regular file only
   virtual TargetState CheckTarget(const std::string& target) = 0;
   virtual Handle CreateTemporary(const std::string& target, std::string& temporaryPath) = 0;
-  // False also when fewer bytes came than the source held when opened.
-  virtual bool CopyContents(Handle source, Handle temporary) = 0;
+  // False also when fewer bytes came than the source held when opened, and
+  // when |progress| (which may be empty) answered false.
+  virtual bool CopyContents(Handle source, Handle temporary, const Progress& progress) = 0;
   // True when the open source still has the size and time it had when
   // opened.
   virtual bool SourceUnchanged(Handle source) = 0;
@@ -136,6 +158,10 @@ class FileSystem {
 
  protected:
   int lastError_ = 0;
+
+ private:
+  // The copy's data, checks and stamp, from |input| into |output|.
+  CopyResult Fill(Handle input, Handle output, const Progress& progress);
 };
 
 }  // namespace trasvex

@@ -79,6 +79,10 @@ bool StaleTemporary(std::string_view name) {
   return pid > 0 && pid != ::getpid() && ::kill(pid, 0) == -1 && errno == ESRCH;
 }
 
+// The most a kernel copy moves at once, so that a large file's progress is
+// heard of often.
+constexpr std::size_t kKernelCopyBlock = 1 << 20;
+
 // True when a look-up that failed with |error| says that there is no file
 // there, rather than that the system could not tell.
 bool IsAbsence(int error) { return error == ENOENT || error == ENOTDIR || error == EISDIR; }
@@ -364,13 +368,18 @@ bool PosixFileSystem::ReadWholeFile(const std::string& path, std::string& bytes)
 FileSystem::Handle PosixFileSystem::OpenSource(const std::string& path) {
   std::string name;
   const int dirFd = Locate(sources_, path, name);
-  if (dirFd == -1 || name.empty())
+  if (dirFd == -1 || name.empty()) {
+    lastError_ = dirFd == -1 ? errno : EISDIR;
     return kNoHandle;
+  }
   // O_NONBLOCK: opening a FIFO that slipped in must not wait for a writer.
   const int fd = ::openat(dirFd, name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-  if (fd == -1)
+  if (fd == -1) {
+    lastError_ = errno;
     return kNoHandle;
+  }
   if (::fstat(fd, &source_) != 0 || !S_ISREG(source_.st_mode)) {
+    lastError_ = S_ISREG(source_.st_mode) ? errno : 0;  // not a file: no error of the system
     ::close(fd);
     return kNoHandle;
   }
@@ -381,8 +390,12 @@ FileSystem::TargetState PosixFileSystem::CheckTarget(const std::string& target) 
   struct stat st;
   const int error = LookUpTarget(target, st);
   lastLookUp_.path.clear();
-  if (error != 0)
-    return error == ENOENT ? TargetState::kAbsent : TargetState::kKept;
+  if (error == ENOENT)
+    return TargetState::kAbsent;
+  if (error != 0) {
+    lastError_ = error;
+    return TargetState::kKept;
+  }
   const std::size_t slash = target.rfind('/');
   const std::string_view name =
       std::string_view(target).substr(slash == std::string::npos ? 0 : slash + 1);
@@ -394,8 +407,10 @@ FileSystem::Handle PosixFileSystem::CreateTemporary(const std::string& target,
                                                     std::string& temporaryPath) {
   std::string name;
   const int dirFd = Locate(targets_, target, name);
-  if (dirFd == -1)
+  if (dirFd == -1) {
+    lastError_ = errno;
     return kNoHandle;
+  }
   const std::string directory = target.substr(0, target.size() - name.size());
   SweepOnce(directory);
   const mode_t mode = source_.st_mode & 0777;
@@ -413,6 +428,7 @@ FileSystem::Handle PosixFileSystem::CreateTemporary(const std::string& target,
       temporaryPath = directory + temporary;
       return fd;
     }
+    lastError_ = errno;
     if (errno != EEXIST)
       break;
   }
@@ -420,15 +436,21 @@ FileSystem::Handle PosixFileSystem::CreateTemporary(const std::string& target,
   return kNoHandle;
 }
 
-bool PosixFileSystem::CopyContents(Handle source, Handle temporary) {
+bool PosixFileSystem::CopyContents(Handle source, Handle temporary, const Progress& progress) {
   const int in = int(source), out = int(temporary);
-  off_t remaining = source_.st_size;
+  const off_t size = source_.st_size;
+  off_t remaining = size;
+  const auto goOn = [&] { return !progress || progress(size - remaining, size); };
 #if defined(__linux__)
-  // The kernel copies (or shares) the blocks itself where it can.
+  // The kernel copies (or shares) the blocks itself where it can, a block at
+  // a time so that the progress is heard of.
   while (remaining > 0) {
-    const ssize_t copied = ::copy_file_range(in, nullptr, out, nullptr, std::size_t(remaining), 0);
+    const std::size_t block = std::size_t(std::min<off_t>(remaining, kKernelCopyBlock));
+    const ssize_t copied = ::copy_file_range(in, nullptr, out, nullptr, block, 0);
     if (copied > 0) {
       remaining -= copied;
+      if (!goOn())
+        return false;
       continue;
     }
     if (copied == 0)
@@ -437,7 +459,7 @@ bool PosixFileSystem::CopyContents(Handle source, Handle temporary) {
       continue;
     if (errno != EXDEV && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP &&
         errno != EPERM)
-      return false;
+      return Failed();
     break;  // no kernel copy between these files: move the rest through a buffer
   }
 #endif
@@ -449,15 +471,17 @@ bool PosixFileSystem::CopyContents(Handle source, Handle temporary) {
     if (got < 0) {
       if (errno == EINTR)
         continue;
-      return false;
+      return Failed();
     }
     for (ssize_t written = 0; written < got;) {
       const ssize_t put = ::write(out, buffer + written, std::size_t(got - written));
       if (put < 0 && errno != EINTR)
-        return false;
+        return Failed();
       written += put > 0 ? put : 0;
     }
     remaining -= got;
+    if (!goOn())
+      return false;
   }
   return true;
 }
@@ -474,22 +498,23 @@ bool PosixFileSystem::CopyStampAndMode(Handle /*source*/, Handle temporary) {
   const mode_t mode = source_.st_mode & 0777;
   // The file was created with the source's mode, less what the umask took.
   if ((mode & ~umask_) != mode && ::fchmod(out, mode) != 0)
-    return false;
+    return Failed();
   const struct timespec times[2] = {source_.st_atim, source_.st_mtim};
-  return ::futimens(out, times) == 0;
+  return ::futimens(out, times) == 0 || Failed();
 }
 
-bool PosixFileSystem::CloseTemporary(Handle temporary) { return ::close(int(temporary)) == 0; }
+bool PosixFileSystem::CloseTemporary(Handle temporary) {
+  return ::close(int(temporary)) == 0 || Failed();
+}
 
 bool PosixFileSystem::ReplaceTarget(const std::string& temporaryPath, const std::string& target,
                                     bool overwrite) {
   lastLookUp_.path.clear();
   std::string name, temporaryName;
   const int dirFd = Locate(targets_, target, name);
-  if (dirFd == -1 || Locate(targets_, temporaryPath, temporaryName) != dirFd)
-    return false;
-  if (!Rename(dirFd, temporaryName.c_str(), name.c_str(), overwrite))
-    return false;
+  if (dirFd == -1 || Locate(targets_, temporaryPath, temporaryName) != dirFd ||
+      !Rename(dirFd, temporaryName.c_str(), name.c_str(), overwrite))
+    return Failed();
   TemporaryCleanup::Unmark();
   const std::string_view created = NameInCreated(target);
   if (!created.empty())

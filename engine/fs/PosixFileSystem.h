@@ -73,7 +73,7 @@ class PosixFileSystem final : public FileSystem {
   Handle OpenSource(const std::string& path) override;
   TargetState CheckTarget(const std::string& target) override;
   Handle CreateTemporary(const std::string& target, std::string& temporaryPath) override;
-  bool CopyContents(Handle source, Handle temporary) override;
+  bool CopyContents(Handle source, Handle temporary, const Progress& progress) override;
   bool SourceUnchanged(Handle source) override;
   bool CopyStampAndMode(Handle source, Handle temporary) override;
   bool CloseTemporary(Handle temporary) override;
@@ -98,6 +98,11 @@ class PosixFileSystem final : public FileSystem {
   // it; -1 when it cannot be opened or the path is longer than
   // kLongestPath.
   static int Locate(DirectoryChain& chain, std::string_view path, std::string& name);
+  // Keeps errno as the last error; false.
+  bool Failed() {
+    lastError_ = errno;
+    return false;
+  }
   // Drops what was remembered about the destination.
   void ForgetLookUps();
   // Locate for a directory (trailing separators dropped) among the targets,

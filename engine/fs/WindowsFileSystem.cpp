@@ -267,18 +267,25 @@ FileSystem::Handle WindowsFileSystem::CreateTemporary(const std::string& target,
   return kNoHandle;
 }
 
-bool WindowsFileSystem::CopyContents(Handle source, Handle temporary) {
+bool WindowsFileSystem::Failed() {
+  lastError_ = int(::GetLastError());
+  return false;
+}
+
+bool WindowsFileSystem::CopyContents(Handle source, Handle temporary, const Progress& progress) {
   buffer_.resize(kCopyBufferSize);
   for (std::uint64_t copied = 0;;) {
     DWORD got = 0;
     if (!::ReadFile(ToWin(source), buffer_.data(), DWORD(buffer_.size()), &got, nullptr))
-      return false;
+      return Failed();
     if (got == 0)
       return copied == sourceSize_;  // fewer bytes: the source shrank meanwhile
     DWORD written = 0;
     if (!::WriteFile(ToWin(temporary), buffer_.data(), got, &written, nullptr) || written != got)
-      return false;
+      return Failed();
     copied += got;
+    if (progress && !progress(std::int64_t(copied), std::int64_t(sourceSize_)))
+      return false;
   }
 }
 

@@ -53,7 +53,7 @@ class WindowsFileSystem final : public FileSystem {
   Handle OpenSource(const std::string& path) override;
   TargetState CheckTarget(const std::string& target) override;
   Handle CreateTemporary(const std::string& target, std::string& temporaryPath) override;
-  bool CopyContents(Handle source, Handle temporary) override;
+  bool CopyContents(Handle source, Handle temporary, const Progress& progress) override;
   bool SourceUnchanged(Handle source) override;
   bool CopyStampAndMode(Handle source, Handle temporary) override;
   bool CloseTemporary(Handle temporary) override;
@@ -63,6 +63,9 @@ class WindowsFileSystem final : public FileSystem {
   void CloseSource(Handle source) override;
 
  private:
+  // Keeps the system's last error as this instance's; false.
+  bool Failed();
+
   const std::string dateSeparator_;
   const std::string timeSeparator_;
   std::string root_;  // the destination root of the mapping in progress

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <thread>
 #include <unordered_set>
 
 #include "run/ListingRow.h"
@@ -13,6 +14,11 @@ namespace trasvex {
 namespace {
 
 constexpr std::size_t kMaxMessagePrefix = 254;
+// While a run waits for its workers or copies a large file, the window's
+// events are pumped this often.
+constexpr std::chrono::milliseconds kPumpEvery{40};
+constexpr const char* kStoppedText = "Ejecución detenida por el usuario.";
+const std::string kUnexaminable = "ERROR: No se pudo examinar el archivo ";
 
 // Keeps the busy cursor up for the life of a run, whatever ends it.
 class BusyCursor {
@@ -46,7 +52,7 @@ struct Distribuidor::FileWork {
   DosDateTime age = kNoFile;
   std::int64_t instant = 0;
   int error = 0;  // why the look-up failed
-  bool copied = false;
+  FileSystem::CopyResult copy;
 };
 
 // Files of one scan bound for one folder, in scan order.
@@ -65,7 +71,7 @@ Distribuidor::Distribuidor(RunHost& host, FileSystem& fileSystem)
       separator_(fileSystem.Style().separator),
       dateSeparator_(fileSystem.DateSeparator()),
       timeSeparator_(fileSystem.TimeSeparator()),
-      queue_(std::make_unique<RunQueue>(fileSystem, 1)),
+      queue_(std::make_unique<RunQueue>(fileSystem, 1, nullptr)),
       unsettled_(fileSystem.Style()) {}
 
 Distribuidor::~Distribuidor() = default;
@@ -80,6 +86,9 @@ void Distribuidor::CopyBtnClick() {
   if (running_)
     return;
   running_ = true;
+  stopped_ = false;
+  walkThread_ = std::this_thread::get_id();
+  lastPump_ = CopyProgress::Clock::now();
   counters_ = {};
   extensions_.clear();
   fs_.ReleaseHandles();
@@ -88,7 +97,7 @@ void Distribuidor::CopyBtnClick() {
     if (host_.Options().listado)
       host_.Encabezados();
     const int count = host_.LineCount();
-    for (int i = 0; i < count; ++i) {
+    for (int i = 0; i < count && !Stopping(); ++i) {
       const std::string read = CutText(host_.Line(i), kMaxLine);
       const std::string line = CutText(read);
       std::string destination, source;
@@ -106,12 +115,14 @@ void Distribuidor::CopyBtnClick() {
     }
     FinishRun();
   }
+  if (stopped_)
+    host_.SetStatus(0, kStoppedText);
   fs_.ReleaseHandles();
   running_ = false;
 }
 
 void Distribuidor::StartMapping(const std::string& source, const std::string& destination) {
-  queue_ = std::make_unique<RunQueue>(fs_, Workers(destination));
+  queue_ = std::make_unique<RunQueue>(fs_, Workers(destination), [this] { Pump(); });
   const MappingTrees trees =
       MappingTrees::Of(ParentPath(source, fs_.Style()), destination, fs_.Style());
   // The walk passes over the destination when it comes to it in the source.
@@ -126,7 +137,7 @@ void Distribuidor::EndMapping() {
   queue_->Drain();
   ownDestination_.clear();
   scanAhead_.reset();
-  queue_ = std::make_unique<RunQueue>(fs_, 1);
+  queue_ = std::make_unique<RunQueue>(fs_, 1, nullptr);
 }
 
 void Distribuidor::FinishRun() {
@@ -155,7 +166,7 @@ bool Distribuidor::AnaliceLinea(std::string_view line, std::string& destination,
   destination = mapping->destination;
   source = mapping->source;
   if (destination == source) {
-    host_.ShowMessage("ERROR: los directorios fuente y destino son iguales!");
+    host_.ShowMessage("ERROR: los directorios fuente y destino son iguales!", {});
     return false;
   }
   if (fs_.IsDirectory(source)) {
@@ -164,7 +175,8 @@ bool Distribuidor::AnaliceLinea(std::string_view line, std::string& destination,
   }
   if (fs_.IsDirectory(ParentPath(source, fs_.Style())))
     return true;
-  host_.ShowMessage(CutText("ERROR: el directorio " + source, kMaxMessagePrefix) + " no existe!");
+  host_.ShowMessage(CutText("ERROR: el directorio " + source, kMaxMessagePrefix) + " no existe!",
+                    {});
   return false;
 }
 
@@ -173,23 +185,55 @@ void Distribuidor::Extensiones(std::string_view line) {
 }
 
 // A failure that is not a copy's: shown and counted with the failed copies.
-void Distribuidor::Fail(const std::string& message) {
+void Distribuidor::Fail(const std::string& message, const std::string& reason) {
   ++counters_.fallidos;
-  host_.ShowMessage(message);
+  host_.ShowMessage(message, reason);
 }
 
-std::string Distribuidor::Unexaminable(const std::string& path, int error) const {
-  return "ERROR: No se pudo examinar el archivo " + path + ": " + fs_.ErrorText(error);
-}
-
-void Distribuidor::QueueFailure(std::string message) {
-  queue_->Add(0, nullptr, [this, message = std::move(message)] {
+void Distribuidor::QueueFailure(std::string message, std::string reason) {
+  queue_->Add(0, nullptr, [this, message = std::move(message), reason = std::move(reason)] {
     queue_->SettleAll();  // the copies before it show their failures first
-    Fail(message);
+    Fail(message, reason);
   });
 }
 
+std::string Distribuidor::ReasonOf(const FileSystem::CopyResult& copy) const {
+  switch (copy.end) {
+    case FileSystem::CopyEnd::kChanged:
+      return "el archivo cambió mientras se copiaba";
+    case FileSystem::CopyEnd::kKept:
+      return "el destino es de solo lectura, oculto o no es un archivo";
+    default:
+      return copy.error ? fs_.ErrorText(copy.error) : std::string();
+  }
+}
+
+bool Distribuidor::Stopping() {
+  if (!stopped_ && host_.StopRequested())
+    stopped_ = true;
+  return stopped_;
+}
+
+void Distribuidor::ShowFile(const std::string& text) {
+  if (text != shownFile_)
+    host_.SetStatus(1, text);
+  shownFile_ = text;
+}
+
+void Distribuidor::Pump() {
+  const CopyProgress::Clock::time_point now = CopyProgress::Clock::now();
+  if (now - lastPump_ < kPumpEvery)
+    return;
+  lastPump_ = now;
+  if (const std::string progress = progress_.Text(now); !progress.empty())
+    ShowFile(progress);
+  host_.KeepAlive();
+  Stopping();
+}
+
 void Distribuidor::ProceseCopiado(const std::string& source, const std::string& destination) {
+  if (Stopping())
+    return;
   const std::string sourceDirectory = ParentPath(source, fs_.Style());
   const bool created = !fs_.IsDirectory(destination);
   if (created && !fs_.CreateDirectory(destination, sourceDirectory)) {
@@ -275,7 +319,7 @@ bool Distribuidor::RecorraArchivos(const std::string& pattern, const std::string
       continue;
     if (entry.error != 0) {
       Flush(batch, alone);
-      QueueFailure(Unexaminable(Join(directory, entry.name), entry.error));
+      QueueFailure(kUnexaminable + Join(directory, entry.name), fs_.ErrorText(entry.error));
       continue;
     }
     if (entry.IsDirectory() && host_.Options().subDirs) {
@@ -358,12 +402,17 @@ void Distribuidor::Settle(FileBatch& batch) {
 }
 
 bool Distribuidor::Examine(const std::shared_ptr<FileBatch>& batch, FileWork& file) {
+  Pump();
+  if (Stopping()) {  // no file is examined after a stop
+    Settle(*batch);
+    return false;
+  }
   ++counters_.examinados;
   const SearchEntry& entry = file.entry;
   if (file.age == kLookUpFailed) {
     // Neither missing nor present: nothing is listed or copied over it.
     queue_->SettleAll();
-    Fail(Unexaminable(file.target, file.error));
+    Fail(kUnexaminable + file.target, fs_.ErrorText(file.error));
     Settle(*batch);
     return false;
   }
@@ -374,7 +423,9 @@ bool Distribuidor::Examine(const std::shared_ptr<FileBatch>& batch, FileWork& fi
     return false;
   }
   host_.SetStatus(1, entry.name);
+  shownFile_ = entry.name;
   host_.ProcessEvents();
+  lastPump_ = CopyProgress::Clock::now();
   const RunOptions options = host_.Options();
   if (options.listado && options.listaCopia)
     ListarArchivo(ListingRow::Copied(entry.name, batch->directory, batch->destination));
@@ -409,16 +460,31 @@ void Distribuidor::StartCopies(const std::shared_ptr<FileBatch>& batch,
 }
 
 void Distribuidor::CopiarArchivo(FileSystem& fileSystem, const FileBatch& batch,
-                                 FileWork& file) const {
-  file.copied = fileSystem.CopyFile(Join(batch.directory, file.entry.name), file.target,
-                                    batch.emptyDestination);
+                                 FileWork& file) {
+  if (stopped_) {  // a copy not yet begun when the run was stopped is dropped
+    file.copy = {FileSystem::CopyEnd::kCancelled, 0};
+    return;
+  }
+  CopyProgress::Copy progress = progress_.Begin(file.entry.name, file.entry.size);
+  const bool walking = std::this_thread::get_id() == walkThread_;
+  file.copy = fileSystem.CopyFile(Join(batch.directory, file.entry.name), file.target,
+                                  batch.emptyDestination,
+                                  [&](std::int64_t copied, std::int64_t) {
+                                    progress.Advance(copied);
+                                    if (walking)
+                                      Pump();
+                                    return !stopped_;
+                                  });
 }
 
 void Distribuidor::CountCopy(FileBatch& batch, const FileWork& file) {
-  if (file.copied)
+  if (file.copy.Copied()) {
     ++counters_.hechos;
-  else
-    Fail("ERROR: No se pudo copiar el archivo " + Join(batch.directory, file.entry.name));
+  } else if (file.copy.end != FileSystem::CopyEnd::kCancelled) {
+    ShowFile(file.entry.name);  // the box comes with the name of its file
+    Fail("ERROR: No se pudo copiar el archivo " + Join(batch.directory, file.entry.name),
+         ReasonOf(file.copy));
+  }
   Settle(batch);
 }
 

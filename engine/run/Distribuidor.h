@@ -45,11 +45,14 @@
 //     fallos."
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
+#include "run/CopyProgress.h"
 #include "run/RunHost.h"
 #include "run/RunQueue.h"
 #include "run/ScanAhead.h"
@@ -89,6 +92,8 @@ class Distribuidor {
   std::string FormateeFecha(DosDateTime stamp) const;
 
   const RunCounters& Counters() const { return counters_; }
+  // True when the last run was stopped at the request of its host.
+  bool Stopped() const { return stopped_; }
   const std::vector<std::string>& Extensions() const { return extensions_; }
   bool Running() const { return running_; }
 
@@ -130,16 +135,24 @@ class Distribuidor {
   void StartCopies(const std::shared_ptr<FileBatch>& batch, const std::vector<FileWork*>& files);
   // Copies one file, on whichever thread runs it, and notes the outcome,
   // which CountCopy then counts on the walk's thread.
-  void CopiarArchivo(FileSystem& fileSystem, const FileBatch& batch, FileWork& file) const;
+  void CopiarArchivo(FileSystem& fileSystem, const FileBatch& batch, FileWork& file);
   void CountCopy(FileBatch& batch, const FileWork& file);
   // One file of |batch| has been dealt with.
   void Settle(FileBatch& batch);
   void ListarArchivo(ResultRow cells);
-  void Fail(const std::string& message);
+  void Fail(const std::string& message, const std::string& reason = {});
   // Fail, in walk order.
-  void QueueFailure(std::string message);
-  // The message of a file whose state could not be read, with the reason.
-  std::string Unexaminable(const std::string& path, int error) const;
+  void QueueFailure(std::string message, std::string reason = {});
+  // Why a copy failed, in the words of the system where it gave some.
+  std::string ReasonOf(const FileSystem::CopyResult& copy) const;
+  // True once the host has asked for a stop: no file is examined and no
+  // copy begun after it, and copies in flight are dropped.
+  bool Stopping();
+  // Shows |text| in status panel 1, unless it shows it already.
+  void ShowFile(const std::string& text);
+  // Pumps the window's events when the last pump is long enough ago,
+  // showing in panel 1 the progress of a copy that has lasted a while.
+  void Pump();
   void Descend(const std::string& directory, const SearchEntry& entry,
                const std::string& destination);
   std::string Join(const std::string& directory, std::string_view name) const;
@@ -158,6 +171,11 @@ class Distribuidor {
   long scans_ = 0;  // the file scans of the run so far
   // The mapping's destination when it lies in its source.
   std::string ownDestination_;
+  std::atomic<bool> stopped_{false};
+  CopyProgress progress_;
+  CopyProgress::Clock::time_point lastPump_;
+  std::thread::id walkThread_;  // the thread that runs the walk
+  std::string shownFile_;       // what panel 1 shows
   bool running_ = false;
 };
 

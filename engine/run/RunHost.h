@@ -25,9 +25,17 @@ class RunHost {
   // Status bar: panel 0 shows the mapping line, panel 1 files and the summary.
   virtual void SetStatus(int panel, const std::string& text) = 0;
   // Shows a modal message with one "OK" button and returns when it closes.
-  virtual void ShowMessage(const std::string& text) = 0;
-  // Processes the pending window events, then returns.
+  // |reason|, when not empty, is why the file system failed, in its words.
+  virtual void ShowMessage(const std::string& text, const std::string& reason) = 0;
+  // Processes the pending window events, then returns. A run calls it after
+  // the status text of each mapping and of each file it acts on.
   virtual void ProcessEvents() = 0;
+  // Pumps the window's events while a run waits for its workers or copies a
+  // large file, every few hundredths of a second; ProcessEvents by default.
+  virtual void KeepAlive() { ProcessEvents(); }
+  // True once the person at the window has asked the run in progress to
+  // stop; read after each ProcessEvents.
+  virtual bool StopRequested() { return false; }
   // The options as they stand at the moment of the call.
   virtual RunOptions Options() = 0;
 

@@ -16,7 +16,8 @@ constexpr std::size_t kMostBatchItems = 128;
 
 }  // namespace
 
-RunQueue::RunQueue(FileSystem& fileSystem, int workers) : fileSystem_(fileSystem) {
+RunQueue::RunQueue(FileSystem& fileSystem, int workers, std::function<void()> idle)
+    : fileSystem_(fileSystem), idle_(std::move(idle)) {
   std::vector<std::unique_ptr<FileSystem>> instances;
   for (int i = 0; workers > 1 && i < workers; ++i) {
     std::unique_ptr<FileSystem> instance = fileSystem.ForWorker();
@@ -61,7 +62,7 @@ void RunQueue::AddFollowUp(long group, int items, Work request, Effect settle) {
   followUpItems_ += items;
   pool_->SubmitUrgent(std::move(request), followUp.ended, group);
   while (followUpItems_ > kLookAhead) {
-    pool_->Wait(followUps_.front().ended, *helper_);
+    pool_->Wait(followUps_.front().ended, *helper_, idle_);
     SettleEnded();
   }
 }
@@ -77,7 +78,7 @@ void RunQueue::Start(Work request, bool& ended) {
 
 void RunQueue::Wait(const bool& ended) {
   if (pool_)
-    pool_->Wait(ended, *helper_);
+    pool_->Wait(ended, *helper_, idle_);
 }
 
 void RunQueue::SettleEnded() {
@@ -91,7 +92,7 @@ void RunQueue::SettleEnded() {
 
 void RunQueue::SettleAll() {
   while (!followUps_.empty()) {
-    pool_->Wait(followUps_.front().ended, *helper_);
+    pool_->Wait(followUps_.front().ended, *helper_, idle_);
     SettleEnded();
   }
 }
@@ -103,7 +104,7 @@ void RunQueue::Advance(int below) {
     if (!pool_->Ended(step.ended)) {
       if (pendingItems_ <= below)
         return;
-      pool_->Wait(step.ended, *helper_);
+      pool_->Wait(step.ended, *helper_, idle_);
     }
     const Effect effect = std::move(step.effect);
     pendingItems_ -= step.items;

@@ -26,7 +26,9 @@ class RunQueue {
 
   // More than one worker runs the requests on that many threads, each with
   // its own instance of |fileSystem|; else they run here, through it.
-  RunQueue(FileSystem& fileSystem, int workers);
+  // |idle|, when given, is called every few hundredths of a second while
+  // the walk waits for the workers.
+  RunQueue(FileSystem& fileSystem, int workers, std::function<void()> idle);
 
   bool Parallel() const { return pool_ != nullptr; }
   // How many items one request should take in: enough that handing it to a
@@ -78,6 +80,7 @@ class RunQueue {
   // The instance through which the walk's thread runs requests while it
   // waits.
   std::unique_ptr<FileSystem> helper_;
+  std::function<void()> idle_;
 };
 
 }  // namespace trasvex

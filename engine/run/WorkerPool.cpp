@@ -12,6 +12,8 @@ namespace {
 constexpr int kMostWorkers = 32;
 constexpr int kRemoteWorkers = 16;
 constexpr unsigned kMostLocalWorkers = 4;
+// How long a wait with something to do meanwhile sleeps at a time.
+constexpr std::chrono::milliseconds kIdleSlice{20};
 
 }  // namespace
 
@@ -81,16 +83,26 @@ bool WorkerPool::Ended(const bool& ended) {
   return ended;
 }
 
-void WorkerPool::Wait(const bool& ended, FileSystem& helper) {
+void WorkerPool::Wait(const bool& ended, FileSystem& helper,
+                      const std::function<void()>& idle) {
   std::unique_lock lock(mutex_);
   while (!ended) {
     if (queued_.empty()) {
-      taskEnded_.wait(lock);
-      continue;
+      if (!idle) {
+        taskEnded_.wait(lock);
+        continue;
+      }
+      taskEnded_.wait_for(lock, kIdleSlice);
+    } else {
+      Task task = std::move(queued_.front());
+      queued_.pop_front();
+      Run(task, helper, lock);
     }
-    Task task = std::move(queued_.front());
-    queued_.pop_front();
-    Run(task, helper, lock);
+    if (idle && !ended) {
+      lock.unlock();
+      idle();
+      lock.lock();
+    }
   }
 }
 

@@ -49,8 +49,9 @@ class WorkerPool {
   void SubmitUrgent(Work work, bool& ended, long group);
   bool Ended(const bool& ended);
   // Waits until |ended| is set, meanwhile running tasks that are not urgent
-  // on this thread through |helper|, which no worker uses.
-  void Wait(const bool& ended, FileSystem& helper);
+  // on this thread through |helper|, which no worker uses, and calling
+  // |idle| (when given) between them and every few hundredths of a second.
+  void Wait(const bool& ended, FileSystem& helper, const std::function<void()>& idle);
 
  private:
   struct Task {

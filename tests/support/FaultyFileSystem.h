@@ -83,13 +83,8 @@ class FaultyFileSystem final : public FileSystem {
   std::string TimeSeparator() const override { return inner_.TimeSeparator(); }
   bool IsDirectory(const std::string& path) override { return inner_.IsDirectory(path); }
   DosDateTime FileAge(const std::string& path, std::int64_t& instant) override {
-    if (Fails(Operation::kFileAge, path)) {
-      lastError_ = EIO;
-      return kLookUpFailed;
-    }
-    const DosDateTime age = inner_.FileAge(path, instant);
-    lastError_ = inner_.LastError();
-    return age;
+    return Fails(Operation::kFileAge, path) ? Injected(kLookUpFailed, EIO)
+                                            : Forwarded(inner_.FileAge(path, instant));
   }
   std::string ErrorText(int error) const override { return inner_.ErrorText(error); }
   void SetDestinationRoot(const std::string& root) override { inner_.SetDestinationRoot(root); }
@@ -122,35 +117,40 @@ class FaultyFileSystem final : public FileSystem {
     return false;
   }
   Handle OpenSource(const std::string& path) override {
-    return Fails(Operation::kOpenSource, path) ? kNoHandle : inner_.OpenSource(path);
+    return Fails(Operation::kOpenSource, path) ? Injected(kNoHandle, EACCES)
+                                               : Forwarded(inner_.OpenSource(path));
   }
   TargetState CheckTarget(const std::string& target) override {
-    return inner_.CheckTarget(target);
+    return Forwarded(inner_.CheckTarget(target));
   }
   Handle CreateTemporary(const std::string& target, std::string& temporaryPath) override {
     return Fails(Operation::kCreateTemporary, target)
-               ? kNoHandle
-               : inner_.CreateTemporary(target, temporaryPath);
+               ? Injected(kNoHandle, ENOSPC)
+               : Forwarded(inner_.CreateTemporary(target, temporaryPath));
   }
-  bool CopyContents(Handle source, Handle temporary) override {
+  bool CopyContents(Handle source, Handle temporary, const Progress& progress) override {
     const bool fails = Fails(Operation::kCopyContents, "");
-    return inner_.CopyContents(source, temporary) && !fails;
+    const bool copied = Forwarded(inner_.CopyContents(source, temporary, progress));
+    return fails ? Injected(false, ENOSPC) : copied;
   }
   bool SourceUnchanged(Handle source) override {
     return !Fails(Operation::kSourceUnchanged, "") && inner_.SourceUnchanged(source);
   }
   bool CopyStampAndMode(Handle source, Handle temporary) override {
-    return !Fails(Operation::kCopyStampAndMode, "") &&
-           inner_.CopyStampAndMode(source, temporary);
+    return Fails(Operation::kCopyStampAndMode, "")
+               ? Injected(false, EPERM)
+               : Forwarded(inner_.CopyStampAndMode(source, temporary));
   }
   bool CloseTemporary(Handle temporary) override {
     const bool fails = Fails(Operation::kCloseTemporary, "");
-    return inner_.CloseTemporary(temporary) && !fails;
+    const bool closed = Forwarded(inner_.CloseTemporary(temporary));
+    return fails ? Injected(false, EIO) : closed;
   }
   bool ReplaceTarget(const std::string& temporaryPath, const std::string& target,
                      bool overwrite) override {
-    return !Fails(Operation::kReplaceTarget, target) &&
-           inner_.ReplaceTarget(temporaryPath, target, overwrite);
+    return Fails(Operation::kReplaceTarget, target)
+               ? Injected(false, EACCES)
+               : Forwarded(inner_.ReplaceTarget(temporaryPath, target, overwrite));
   }
   void RemoveTemporary(const std::string& temporaryPath) override {
     inner_.RemoveTemporary(temporaryPath);
@@ -163,6 +163,19 @@ class FaultyFileSystem final : public FileSystem {
  private:
   FaultyFileSystem(std::unique_ptr<FileSystem> inner, FaultyFileSystem& plan)
       : owned_(std::move(inner)), inner_(*owned_), plan_(plan) {}
+
+  // |value|, with the inner instance's last error as this one's.
+  template <typename T>
+  T Forwarded(T value) {
+    lastError_ = inner_.LastError();
+    return value;
+  }
+  // |value|, failing with the system's |error|.
+  template <typename T>
+  T Injected(T value, int error) {
+    lastError_ = error;
+    return value;
+  }
 
   void MarkUnexamined(const std::string& directory, std::vector<SearchEntry>& entries) {
     for (SearchEntry& entry : entries)

@@ -1,6 +1,7 @@
 // A RunHost that records everything a run does, for tests.
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <map>
 #include <string>
@@ -18,17 +19,27 @@ class RecordingHost : public RunHost {
     status[panel] = text;
     calls.push_back("status " + std::to_string(panel) + " " + text);
   }
-  void ShowMessage(const std::string& text) override {
+  void ShowMessage(const std::string& text, const std::string& reason) override {
     messages.push_back(text);
+    reasons.push_back(reason);
     if (onMessage)
       onMessage(text);
   }
   void ProcessEvents() override {
     ++pumps;
+    pumpTimes.push_back(std::chrono::steady_clock::now());
     calls.push_back("pump");
     if (onProcessEvents)
       onProcessEvents();
   }
+  // Pumps that depend on time are kept apart from the calls, so that runs
+  // compare whatever their speed.
+  void KeepAlive() override {
+    pumpTimes.push_back(std::chrono::steady_clock::now());
+    if (onKeepAlive)
+      onKeepAlive();
+  }
+  bool StopRequested() override { return stopRequested; }
   RunOptions Options() override { return options; }
   void Encabezados() override {
     ++resets;
@@ -66,6 +77,10 @@ class RecordingHost : public RunHost {
   RunOptions options;
   std::string status[2];
   std::vector<std::string> messages;
+  std::vector<std::string> reasons;  // of each message
+  bool stopRequested = false;
+  std::vector<std::chrono::steady_clock::time_point> pumpTimes;  // every pump
+  std::function<void()> onKeepAlive;
   // Every call but ShowMessage, in order: status texts, pumps, rows.
   std::vector<std::string> calls;
   std::map<int, ResultRow> rows;

@@ -271,10 +271,15 @@ TEST_F(PosixFiles, TheCopyReplacesAnExistingTargetWhole) {
   tree_.Add("dst/");
   tree_.Write("dst/a.txt", std::string(100000, 'o'));
   const std::string target = P("dst/a.txt");
-  ASSERT_TRUE(fs_->CopyFile(P("src/a.txt"), target));
+  ASSERT_TRUE(fs_->CopyFile(P("src/a.txt"), target).Copied());
   EXPECT_EQ(tree_.Read("dst/a.txt"), std::string(10, 'x'));
-  EXPECT_FALSE(fs_->CopyFile(P("src/falta.txt"), target));
-  EXPECT_FALSE(fs_->CopyFile(P("src"), P("dst/otro")));
+  using End = FileSystem::CopyEnd;
+  const FileSystem::CopyResult missing = fs_->CopyFile(P("src/falta.txt"), target);
+  EXPECT_EQ(int(missing.end), int(End::kFailed));
+  EXPECT_EQ(missing.error, ENOENT);  // the reason the message gives
+  EXPECT_EQ(int(fs_->CopyFile(P("src"), P("dst/otro")).end), int(End::kFailed));
+  ::chmod(target.c_str(), 0444);
+  EXPECT_EQ(int(fs_->CopyFile(P("src/a.txt"), target).end), int(End::kKept));
   EXPECT_EQ(tree_.List("dst"), Names{"a.txt"});
 }
 
