@@ -1,19 +1,42 @@
-// The temporary files of the copies in progress, removed when SIGTERM,
-// SIGINT or SIGHUP ends the process: the handler removes them, then lets
-// the signal end the process as it would have without the handler. Each
-// thread that copies has its own mark.
+// The temporary files of the copies in progress, removed when the process is
+// ended from outside. Each thread that copies has its own mark.
+// - POSIX: SIGTERM, SIGINT or SIGHUP; the handler removes them, then lets the
+//   signal end the process as it would have without the handler.
+// - Windows: the console's Ctrl+C or Ctrl+Break, the closing of its window,
+//   or a shutdown; the handler runs on a thread of its own, refuses new
+//   temporary files, waits briefly for those being created, removes them
+//   all, and leaves the ending of the process to the default action.
 #pragma once
+
+#ifdef _WIN32
+#include <string>
+#endif
 
 namespace trasvex {
 
 class TemporaryCleanup {
  public:
-  // Installs the handler for those of the three signals that are not
-  // ignored.
+  // Installs the handler; on POSIX for those of the three signals that are
+  // not ignored.
   static void Install();
+#ifdef _WIN32
+  // The calling thread is about to create its temporary file; false when
+  // the process is ending, and then no file may be created. A true answer
+  // is followed by EndCreation once the file, if made, is marked.
+  static bool BeginCreation();
+  static void EndCreation();
+  // |path|, as the API is given it, is the calling thread's temporary file
+  // in progress.
+  static void Mark(const std::wstring& path);
+  // What the handler does before the process ends: refuses new temporary
+  // files, waits briefly for those being created, and removes every marked
+  // one (a file still open goes when its handle is closed).
+  static void RemoveAll();
+#else
   // |name| inside the directory |dirFd| is the calling thread's temporary
   // file in progress.
   static void Mark(int dirFd, const char* name);
+#endif
   // The calling thread has none now.
   static void Unmark();
 };
