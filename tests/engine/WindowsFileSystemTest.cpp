@@ -313,14 +313,22 @@ TEST_F(WindowsFiles, ARunRemovesTheTemporaryFilesOfEndedProcessesOnly) {
     ::CloseHandle(process);
     GTEST_SKIP() << "a process runs with the id " << kEnded;
   }
+  // Another process that runs meanwhile: this program, held before it starts.
+  wchar_t self[MAX_PATH];
+  std::wstring command(self, ::GetModuleFileNameW(nullptr, self, MAX_PATH));
+  STARTUPINFOW startup{sizeof startup};
+  PROCESS_INFORMATION other{};
+  ASSERT_TRUE(::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED,
+                               nullptr, nullptr, &startup, &other));
   const std::string stale = TemporaryName::Make(kEnded, 1);
-  const std::string running = TemporaryName::Make(::GetCurrentProcessId(), 999999);
+  const std::string own = TemporaryName::Make(::GetCurrentProcessId(), 999999);
+  const std::string running = TemporaryName::Make(other.dwProcessId, 1);
   const std::string alike = ".trasvex-" + std::to_string(kEnded) + "-x.tmp";
-  Names kept{alike, running, "a.txt"};
+  Names kept{alike, own, running, "a.txt"};
   std::sort(kept.begin(), kept.end());
   tree_.Add("src/a.txt 2020-01-01 00:00:00");
   tree_.Add("dst/");
-  for (const std::string& name : {stale, running, alike})
+  for (const std::string& name : {stale, own, running, alike})
     tree_.Write("dst/" + name, "x");
   for (const char* copied : {"2021-01-01 00:00:00", "2022-01-01 00:00:00"}) {
     SCOPED_TRACE(copied);
@@ -330,6 +338,9 @@ TEST_F(WindowsFiles, ARunRemovesTheTemporaryFilesOfEndedProcessesOnly) {
     EXPECT_EQ(tree_.List("dst"), kept);
     tree_.Write("dst/" + stale, "x");  // left by a run that ended between the two
   }
+  ::TerminateProcess(other.hProcess, 0);
+  ::CloseHandle(other.hThread);
+  ::CloseHandle(other.hProcess);
 }
 
 // Another run's copy: a file of the size and write time that the source had
