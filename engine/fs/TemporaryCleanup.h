@@ -2,10 +2,10 @@
 // ended from outside. Each thread that copies has its own mark.
 // - POSIX: SIGTERM, SIGINT or SIGHUP; the handler removes them, then lets the
 //   signal end the process as it would have without the handler.
-// - Windows: the console's Ctrl+C or Ctrl+Break, the closing of its window,
-//   or a shutdown; the handler runs on a thread of its own, refuses new
-//   temporary files, waits briefly for those being created, removes them
-//   all, and leaves the ending of the process to the default action.
+// - Windows: the console's Ctrl+C or Ctrl+Break, or the closing of its
+//   window; the handler runs on a thread of its own, refuses new temporary
+//   files, waits briefly for those being created, removes them all, and
+//   leaves the ending of the process to the default action.
 #pragma once
 
 #ifdef _WIN32

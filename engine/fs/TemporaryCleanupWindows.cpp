@@ -27,8 +27,9 @@ InFlight& Files() {
   return *files;
 }
 
-// A user's logoff ends an interactive program anyway, and one that goes on
-// (a service's) must keep its copies.
+// A logoff or a shutdown reaches only a program without windows (user32
+// not loaded). A user's logoff ends an interactive program anyway, and one
+// that goes on (a service's) must keep its copies.
 BOOL WINAPI RemoveBeforeTheEnd(DWORD event) {
   if (event != CTRL_LOGOFF_EVENT)
     TemporaryCleanup::RemoveAll();
