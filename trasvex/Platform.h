@@ -20,8 +20,9 @@ bool DisplayAvailable();
 // and after std::ios::sync_with_stdio(false), which would undo the latter.
 void ConnectStandardStreams();
 
-// Makes a signal that ends the program (SIGTERM, SIGINT, SIGHUP) remove the
-// temporary file of the copy in progress first, where the platform has them.
+// Makes what ends the program from outside (the signals SIGTERM, SIGINT and
+// SIGHUP; a console's Ctrl+C, Ctrl+Break or closing on Windows) remove the
+// temporary files of the copies in progress first.
 void CleanUpOnTermination();
 
 }  // namespace trasvex

@@ -7,6 +7,7 @@
 #include <iostream>
 
 #include "console/WideConsoleBuffer.h"
+#include "fs/TemporaryCleanup.h"
 #include "windows/WindowsApi.h"
 
 #include <shellapi.h>
@@ -71,7 +72,7 @@ void ConnectStandardStreams() {
   WriteWideToConsole(std::cerr, stderr);
 }
 
-// A console's Ctrl+C is not intercepted on Windows.
-void CleanUpOnTermination() {}
+// On Windows the console's Ctrl+C, Ctrl+Break and the closing of its window.
+void CleanUpOnTermination() { TemporaryCleanup::Install(); }
 
 }  // namespace trasvex

@@ -419,11 +419,12 @@ FileSystem::Handle PosixFileSystem::CreateTemporary(const std::string& target,
     const std::string temporary = TemporaryName::Make(::getpid(), ++share_->temporaryCounter);
     // Marked before it exists, so that a signal finds it marked the moment
     // it does.
-    if (!TemporaryCleanup::Mark(dirFd, temporary.c_str()))
+    if (!TemporaryCleanup::BeginCreation())
       break;
+    TemporaryCleanup::Mark(dirFd, temporary.c_str());
     const int fd = ::openat(dirFd, temporary.c_str(),
                             O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, mode);
-    TemporaryCleanup::Created();
+    TemporaryCleanup::EndCreation();
     if (fd >= 0) {
       temporaryPath = directory + temporary;
       return fd;

@@ -55,7 +55,7 @@ class OwnMark {
 };
 thread_local OwnMark ownMark;
 
-// True while another thread is between Mark and Created.
+// True while another thread is between BeginCreation and EndCreation.
 bool OthersCreating() {
   for (int i = 0; i < kMarks; ++i)
     if (i != ownIndex && slots[i].creating)
@@ -92,7 +92,7 @@ void TemporaryCleanup::Install() {
   }
 }
 
-bool TemporaryCleanup::Mark(int dirFd, const char* name) {
+bool TemporaryCleanup::BeginCreation() {
   Slot* mark = ownMark.Get();
   if (!mark)
     return !ending;
@@ -100,21 +100,26 @@ bool TemporaryCleanup::Mark(int dirFd, const char* name) {
   // before it reads the announcements, either sees this one and waits for
   // it, or this thread sees |ending|.
   mark->creating = true;
-  if (ending) {
-    mark->creating = false;
-    return false;
-  }
+  if (!ending)
+    return true;
+  mark->creating = false;
+  return false;
+}
+
+void TemporaryCleanup::EndCreation() {
+  if (ownIndex >= 0)
+    slots[ownIndex].creating = false;
+}
+
+void TemporaryCleanup::Mark(int dirFd, const char* name) {
+  Slot* mark = ownMark.Get();
+  if (!mark)
+    return;
   mark->marked = false;
   mark->directory = dirFd;
   std::strncpy(mark->name, name, NAME_MAX);
   mark->name[NAME_MAX] = '\0';
   mark->marked = true;
-  return true;
-}
-
-void TemporaryCleanup::Created() {
-  if (ownIndex >= 0)
-    slots[ownIndex].creating = false;
 }
 
 void TemporaryCleanup::Unmark() {

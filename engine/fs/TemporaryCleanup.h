@@ -1,24 +1,44 @@
-// The temporary files of the copies in progress, removed when SIGTERM,
-// SIGINT or SIGHUP ends the process: the handler stops new ones from being
-// made, waits for those being made, removes every one of them, then lets the
-// signal end the process as it would have without the handler. Each thread
-// that copies has its own mark.
+// The temporary files of the copies in progress, removed when the process is
+// ended from outside. Each thread that copies has its own mark. The handler
+// refuses new temporary files, waits briefly for those being created,
+// removes every marked one, and leaves the ending of the process to the
+// default action:
+// - POSIX: SIGTERM, SIGINT or SIGHUP (TemporaryCleanup.cpp);
+// - Windows: the console's Ctrl+C or Ctrl+Break, or the closing of its
+//   window; the handler runs on a thread of its own
+//   (TemporaryCleanupWindows.cpp).
 #pragma once
+
+#ifdef _WIN32
+#include <string>
+#endif
 
 namespace trasvex {
 
 class TemporaryCleanup {
  public:
-  // Installs the handler for those of the three signals that are not
-  // ignored.
+  // Installs the handler; on POSIX for those of the three signals that are
+  // not ignored.
   static void Install();
-  // |name| inside the directory |dirFd| is about to become the calling
-  // thread's temporary file, to be created before Created() is called.
-  // False when a signal is ending the process: nothing may be created then.
-  static bool Mark(int dirFd, const char* name);
-  // The creation that Mark announced has been made, or has failed.
-  static void Created();
-  // The calling thread has no temporary file now.
+  // The calling thread is about to create its temporary file; false when
+  // the process is ending, and then no file may be created. A true answer
+  // is followed by EndCreation once the file, if made, is marked.
+  static bool BeginCreation();
+  static void EndCreation();
+#ifdef _WIN32
+  // |path|, as the API is given it, is the calling thread's temporary file
+  // in progress.
+  static void Mark(const std::wstring& path);
+  // What the handler does before the process ends: refuses new temporary
+  // files, waits briefly for those being created, and removes every marked
+  // one (a file still open goes when its handle is closed).
+  static void RemoveAll();
+#else
+  // |name| inside the directory |dirFd| is the calling thread's temporary
+  // file in progress.
+  static void Mark(int dirFd, const char* name);
+#endif
+  // The calling thread has none now.
   static void Unmark();
 };
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "fs/TemporaryCleanup.h"
 #include "fs/TemporaryName.h"
 #include "windows/WindowsApi.h"
 
@@ -25,6 +26,8 @@ constexpr DWORD kCarriedAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HI
 // and last stamps that a DosDateTime holds.
 constexpr std::uint64_t kEarliestStamp = 119600064000000000ULL;
 constexpr std::uint64_t kLatestStamp = 159992927980000000ULL;
+// Every name that TemporaryName makes, and a few more that it tells apart.
+constexpr char kTemporaryMask[] = ".trasvex-*.tmp";
 
 HANDLE ToWin(FileSystem::Handle handle) { return reinterpret_cast<HANDLE>(handle); }
 FileSystem::Handle FromWin(HANDLE handle) {
@@ -121,6 +124,43 @@ std::string LocaleText(LCTYPE item, const char* fallback) {
   return length > 1 ? Utf8Text(std::wstring_view(text, std::size_t(length - 1))) : fallback;
 }
 
+// True when a look-up that failed with |error| says that there is no file
+// there: nothing by that name, or a name that the system cannot hold.
+bool IsAbsence(DWORD error) {
+  switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_NAME:
+    case ERROR_BAD_PATHNAME:
+    case ERROR_DIRECTORY:
+    case ERROR_FILENAME_EXCED_RANGE:
+    case ERROR_INVALID_DRIVE:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// True when |name| is a temporary file of a copy made by a process that no
+// longer runs (one that the system will not let us see still runs).
+bool StaleTemporary(std::string_view name) {
+  const std::optional<unsigned long> owner = TemporaryName::Owner(name);
+  if (!owner || *owner == ::GetCurrentProcessId())
+    return false;
+  const HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, DWORD(*owner));
+  if (!process)
+    return ::GetLastError() == ERROR_INVALID_PARAMETER;
+  DWORD code = STILL_ACTIVE;
+  const bool ended = ::GetExitCodeProcess(process, &code) && code != STILL_ACTIVE;
+  ::CloseHandle(process);
+  return ended;
+}
+
+void RemoveFile(const std::wstring& path) {
+  ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);  // hidden, maybe read-only
+  ::DeleteFileW(path.c_str());
+}
+
 // The directory part of |path|, with its last separator.
 std::string DirectoryPart(const std::string& path) {
   const std::size_t cut = path.find_last_of("\\/:");
@@ -136,8 +176,24 @@ WindowsFileSystem::WindowsFileSystem()
 std::unique_ptr<FileSystem> WindowsFileSystem::ForWorker() {
   auto worker = std::make_unique<WindowsFileSystem>();
   worker->root_ = root_;
-  worker->temporaryCounter_ = temporaryCounter_;
+  worker->share_ = share_;
   return worker;
+}
+
+void WindowsFileSystem::ReleaseHandles() {
+  std::lock_guard lock(share_->mutex);
+  share_->swept.clear();
+}
+
+std::string WindowsFileSystem::ErrorText(int error) const {
+  wchar_t text[512];
+  DWORD length = ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                  nullptr, DWORD(error), 0, text, 512, nullptr);
+  while (length > 0 && (text[length - 1] == L'\r' || text[length - 1] == L'\n' ||
+                        text[length - 1] == L' ' || text[length - 1] == L'.'))
+    --length;
+  return length > 0 ? Utf8Text(std::wstring_view(text, length))
+                    : "error " + std::to_string(error);
 }
 
 bool WindowsFileSystem::IsRemote(const std::string& path) {
@@ -158,15 +214,49 @@ bool WindowsFileSystem::IsDirectory(const std::string& path) {
 
 DosDateTime WindowsFileSystem::FileAge(const std::string& path, std::int64_t& instant) {
   WIN32_FIND_DATAW data;
-  if (path.empty() || !FindFirst(path, data, nullptr) ||
-      (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+  if (path.empty())
+    return kNoFile;
+  if (!FindFirst(path, data, nullptr)) {
+    const DWORD error = ::GetLastError();
+    if (IsAbsence(error))
+      return kNoFile;
+    lastError_ = int(error);
+    return kLookUpFailed;
+  }
+  if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
     return kNoFile;
   instant = InstantOfTime(data.ftLastWriteTime);
   return StampOf(data.ftLastWriteTime);
 }
 
 bool WindowsFileSystem::CreateDirectory(const std::string& path, const std::string& /*model*/) {
-  return !path.empty() && ::CreateDirectoryW(ApiPath(path).c_str(), nullptr);
+  if (path.empty() || !::CreateDirectoryW(ApiPath(path).c_str(), nullptr))
+    return false;
+  const char last = path.back();
+  std::lock_guard lock(share_->mutex);
+  // It holds no stale temporary file.
+  share_->swept.insert(Style().IsSeparator(last) ? path : path + Style().separator);
+  return true;
+}
+
+void WindowsFileSystem::SweepOnce(const std::string& directory) {
+  // Once per directory: a walk comes back to a directory after each of its
+  // subdirectories, and workers copy into the same one.
+  {
+    std::lock_guard lock(share_->mutex);
+    if (!share_->swept.insert(directory).second)
+      return;
+  }
+  WIN32_FIND_DATAW data;
+  HANDLE find;
+  if (!FindFirst(directory + kTemporaryMask, data, &find))
+    return;
+  do {
+    const std::string name = Utf8Text(data.cFileName);
+    if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && StaleTemporary(name))
+      RemoveFile(ApiPath(directory + name));
+  } while (::FindNextFileW(find, &data));
+  ::FindClose(find);
 }
 
 bool WindowsFileSystem::Scan(const std::string& pattern, unsigned attributeSet,
@@ -251,20 +341,29 @@ FileSystem::TargetState WindowsFileSystem::CheckTarget(const std::string& target
 FileSystem::Handle WindowsFileSystem::CreateTemporary(const std::string& target,
                                                       std::string& temporaryPath) {
   const std::string directory = DirectoryPart(target);
-  for (int attempt = 0; attempt < TemporaryName::kAttempts; ++attempt) {
-    // Hidden, so that a scan running meanwhile passes it over.
+  SweepOnce(directory);
+  if (!TemporaryCleanup::BeginCreation())
+    return kNoHandle;  // the process is ending
+  HANDLE file = INVALID_HANDLE_VALUE;
+  for (int attempt = 0; attempt < TemporaryName::kAttempts && file == INVALID_HANDLE_VALUE;
+       ++attempt) {
     const std::string path =
-        directory + TemporaryName::Make(::GetCurrentProcessId(), ++*temporaryCounter_);
-    const HANDLE file = ::CreateFileW(ApiPath(path).c_str(), GENERIC_WRITE, 0, nullptr,
-                                      CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr);
+        directory + TemporaryName::Make(::GetCurrentProcessId(), ++share_->temporaryCounter);
+    const std::wstring apiPath = ApiPath(path);
+    // Hidden, so that a scan running meanwhile passes it over; open to
+    // deletion, so that the console handler can remove it while it is
+    // written.
+    file = ::CreateFileW(apiPath.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_NEW,
+                         FILE_ATTRIBUTE_HIDDEN, nullptr);
     if (file != INVALID_HANDLE_VALUE) {
+      TemporaryCleanup::Mark(apiPath);
       temporaryPath = path;
-      return FromWin(file);
+    } else if (::GetLastError() != ERROR_FILE_EXISTS) {
+      break;
     }
-    if (::GetLastError() != ERROR_FILE_EXISTS)
-      return kNoHandle;
   }
-  return kNoHandle;
+  TemporaryCleanup::EndCreation();
+  return FromWin(file);
 }
 
 bool WindowsFileSystem::Failed() {
@@ -310,14 +409,24 @@ bool WindowsFileSystem::CloseTemporary(Handle temporary) {
 
 bool WindowsFileSystem::ReplaceTarget(const std::string& temporaryPath,
                                       const std::string& target, bool overwrite) {
-  return ::MoveFileExW(ApiPath(temporaryPath).c_str(), ApiPath(target).c_str(),
-                       overwrite ? MOVEFILE_REPLACE_EXISTING : 0);
+  if (!::MoveFileExW(ApiPath(temporaryPath).c_str(), ApiPath(target).c_str(),
+                     overwrite ? MOVEFILE_REPLACE_EXISTING : 0))
+    return false;
+  TemporaryCleanup::Unmark();
+  return true;
 }
 
 void WindowsFileSystem::RemoveTemporary(const std::string& temporaryPath) {
-  const std::wstring path = ApiPath(temporaryPath);
-  ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);  // it may carry read-only now
-  ::DeleteFileW(path.c_str());
+  RemoveFile(ApiPath(temporaryPath));
+  TemporaryCleanup::Unmark();
+}
+
+bool WindowsFileSystem::TargetMatchesSource(Handle /*source*/, const std::string& target) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  return ::GetFileAttributesExW(ApiPath(target).c_str(), GetFileExInfoStandard, &data) &&
+         !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+         SizeOf(data.nFileSizeHigh, data.nFileSizeLow) == sourceSize_ &&
+         std::int64_t(TicksOf(data.ftLastWriteTime)) == sourceWriteTime_;
 }
 
 void WindowsFileSystem::CloseSource(Handle source) { ::CloseHandle(ToWin(source)); }

@@ -14,6 +14,12 @@
 // - below a mapping's destination a directory that is a link or a junction
 //   is not a directory, so nothing is created or written through it;
 // - an existing target that is read-only or hidden is never replaced;
+// - temporary files are named ".trasvex-PID-N.tmp" and hidden; before the
+//   first copy into a directory that it did not create, a run removes from
+//   it those of processes that no longer exist, as the POSIX backend does;
+// - a look-up that fails for a name the system cannot hold (too long, or
+//   with characters it refuses) finds no file; one refused by the share or
+//   the device fails;
 // - a path whose full form (relative ones from the current folder) is too
 //   long for the classic API is given in full with the "\\?\" prefix
 //   (ApiPath), so deep trees copy rather than fail;
@@ -24,7 +30,9 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "fs/FileSystem.h"
@@ -47,6 +55,8 @@ class WindowsFileSystem final : public FileSystem {
   bool Scan(const std::string& pattern, unsigned attributeSet,
             std::vector<SearchEntry>& entries) override;
   bool ReadWholeFile(const std::string& path, std::string& bytes) override;
+  std::string ErrorText(int error) const override;
+  void ReleaseHandles() override;
   std::unique_ptr<FileSystem> ForWorker() override;
   bool IsRemote(const std::string& path) override;
 
@@ -60,11 +70,24 @@ class WindowsFileSystem final : public FileSystem {
   bool ReplaceTarget(const std::string& temporaryPath, const std::string& target,
                      bool overwrite) override;
   void RemoveTemporary(const std::string& temporaryPath) override;
+  bool TargetMatchesSource(Handle source, const std::string& target) override;
   void CloseSource(Handle source) override;
 
  private:
   // Keeps the system's last error as this instance's; false.
   bool Failed();
+
+  // What the instances of one run share.
+  struct RunShare {
+    std::mutex mutex;
+    // Directories swept of stale temporary files, or made by the run.
+    std::unordered_set<std::string> swept;
+    std::atomic<unsigned> temporaryCounter{0};
+  };
+
+  // Removes the stale temporary files from |directory| (the directory part
+  // of a target, with its separator), unless this run swept it already.
+  void SweepOnce(const std::string& directory);
 
   const std::string dateSeparator_;
   const std::string timeSeparator_;
@@ -74,9 +97,7 @@ class WindowsFileSystem final : public FileSystem {
   std::int64_t sourceWriteTime_ = 0;
   std::uint64_t sourceSize_ = 0;
   std::vector<char> buffer_;
-  // The numbering of temporary files, shared with the run's workers.
-  std::shared_ptr<std::atomic<unsigned>> temporaryCounter_ =
-      std::make_shared<std::atomic<unsigned>>(0);
+  std::shared_ptr<RunShare> share_ = std::make_shared<RunShare>();
 };
 
 }  // namespace trasvex

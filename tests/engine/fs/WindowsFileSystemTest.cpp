@@ -1,10 +1,17 @@
 // What the Windows backend takes from the system: attributes, wide names,
 // drive-letter paths and long paths; and the system's text for limits and for
-// the console.
+// the console; temporary files and what the console's handler does with
+// them.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+
 #include "EngineFixture.h"
+#include "FaultyFileSystem.h"
 #include "console/WideConsoleBuffer.h"
+#include "fs/TemporaryCleanup.h"
+#include "fs/TemporaryName.h"
 #include "text/SystemCodePage.h"
 #include "windows/WindowsApi.h"
 
@@ -296,6 +303,119 @@ TEST_F(WindowsFiles, TheMainThreadHasStackForTheDeepestTree) {
   ULONG_PTR low = 0, high = 0;
   ::GetCurrentThreadStackLimits(&low, &high);
   EXPECT_GE(high - low, ULONG_PTR(32) << 20);
+}
+
+// Before its first copy into a folder, each run removes the temporary files
+// that ended processes left there, hidden and read-only as they may be;
+// those of running processes stay, and so do names that only look alike.
+TEST_F(WindowsFiles, ARunRemovesTheTemporaryFilesOfEndedProcessesOnly) {
+  constexpr DWORD kEnded = 999999996;
+  if (const HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, kEnded)) {
+    ::CloseHandle(process);
+    GTEST_SKIP() << "a process runs with the id " << kEnded;
+  }
+  // Another process that runs meanwhile: this program, held before it starts.
+  wchar_t self[MAX_PATH];
+  std::wstring command(self, ::GetModuleFileNameW(nullptr, self, MAX_PATH));
+  STARTUPINFOW startup{sizeof startup};
+  PROCESS_INFORMATION other{};
+  ASSERT_TRUE(::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED,
+                               nullptr, nullptr, &startup, &other));
+  const std::string stale = TemporaryName::Make(kEnded, 1);
+  const std::string own = TemporaryName::Make(::GetCurrentProcessId(), 999999);
+  const std::string running = TemporaryName::Make(other.dwProcessId, 1);
+  const std::string alike = ".trasvex-" + std::to_string(kEnded) + "-x.tmp";
+  Names kept{alike, own, running, "a.txt"};
+  std::sort(kept.begin(), kept.end());
+  tree_.Add("src/a.txt 2020-01-01 00:00:00");
+  tree_.Add("dst/");
+  for (const std::string& name : {stale, own, running, alike})
+    tree_.Write("dst/" + name, "x");
+  for (const char* copied : {"2021-01-01 00:00:00", "2022-01-01 00:00:00"}) {
+    SCOPED_TRACE(copied);
+    SetAttributes("dst/" + stale, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY);
+    tree_.SetStamp("src/a.txt", copied);
+    Run({"@/dst = @/src"});
+    EXPECT_EQ(tree_.List("dst"), kept);
+    tree_.Write("dst/" + stale, "x");  // left by a run that ended between the two
+  }
+  ::TerminateProcess(other.hProcess, 0);
+  ::CloseHandle(other.hThread);
+  ::CloseHandle(other.hProcess);
+}
+
+// Another run's copy: a file of the size and write time that the source had
+// when it was opened.
+TEST_F(WindowsFiles, ATargetIsTheSourcesCopyWithItsKindSizeAndWriteTime) {
+  for (const char* entry :
+       {"src/vacio.txt 2020-01-01 00:00:00 0", "dst/igual.txt 2020-01-01 00:00:00 0",
+        "dst/otra-hora.txt 2020-01-01 00:00:02 0", "dst/otro-largo.txt 2020-01-01 00:00:00 1",
+        "dst/carpeta/"})
+    tree_.Add(entry);
+  tree_.SetStamp("dst/carpeta", "2020-01-01 00:00:00");
+  const FileSystem::Handle source = fs_->OpenSource(P("src/vacio.txt"));
+  ASSERT_NE(source, FileSystem::kNoHandle);
+  for (const std::string target :
+       {"igual.txt", "otra-hora.txt", "otro-largo.txt", "carpeta", "falta.txt"}) {
+    SCOPED_TRACE(target);
+    EXPECT_EQ(fs_->TargetMatchesSource(source, P("dst/" + target)), target == "igual.txt");
+  }
+  fs_->CloseSource(source);
+}
+
+// A name that the system cannot hold, or one below a file, names no file (a
+// look-up that the system refuses, such as a share's that does not answer,
+// cannot be made here: the fault tests cover it); the system's words for an
+// error read as a sentence part.
+TEST_F(WindowsFiles, NamesThatCannotBeAreNoFileAndErrorsHaveWords) {
+  tree_.Add("a.txt 2020-01-01 00:00:00");
+  for (const std::string& path : {P("falta.txt"), P("falta/a.txt"), P("a.txt/b.txt"),
+                                  P("a|b.txt"), P(std::string(300, 'n') + ".txt")}) {
+    SCOPED_TRACE(path);
+    EXPECT_EQ(fs_->FileAge(path), kNoFile);
+  }
+  EXPECT_NE(fs_->FileAge(P("a.txt")), kNoFile);
+  for (const DWORD error : {ERROR_FILE_NOT_FOUND, ERROR_ACCESS_DENIED, ERROR_BAD_NETPATH}) {
+    const std::string text = fs_->ErrorText(int(error));
+    SCOPED_TRACE(text);
+    EXPECT_FALSE(text.empty() || text.starts_with("error ") || text.find('\n') != text.npos ||
+                 text.ends_with('.') || text.ends_with(' ') || text.ends_with('\r'));
+  }
+}
+
+// The console's handler, in a process of its own that the console's default
+// action then ends: the temporary file being written goes, and no copy
+// starts afterwards.
+using WindowsFilesDeathTest = WindowsFiles;
+
+TEST_F(WindowsFilesDeathTest, TheConsoleHandlerLeavesNoTemporaryFile) {
+  // The statement runs in a process of its own that runs this test again:
+  // there it works on this process's tree.
+  const wchar_t* parentTree = _wgetenv(L"TRASVEX_PARENT_TREE");
+  const std::string root = parentTree ? Utf8Text(parentTree) : tree_.Root();
+  if (!parentTree) {
+    tree_.Add("src/a.txt 2020-01-01 00:00:00 300000");
+    tree_.Add("src/b.txt 2020-01-01 00:00:00");
+    tree_.Add("dst/");
+    ::SetEnvironmentVariableW(L"TRASVEX_PARENT_TREE", WideText(root).c_str());
+  }
+  EXPECT_EXIT(
+      {
+        std::filesystem::remove(WideText(tree_.Root()));  // its own, unused and never removed
+        FaultyFileSystem faulty(*fs_);
+        faulty.beforeCall = [&](FaultyFileSystem::Operation operation, const std::string&) {
+          if (operation != FaultyFileSystem::Operation::kCopyContents)
+            return;
+          TemporaryCleanup::RemoveAll();  // the temporary file is open
+          const bool copied = fs_->CopyFile(root + "\\src\\b.txt", root + "\\dst\\b.txt");
+          std::_Exit(copied ? 1 : 0);
+        };
+        faulty.CopyFile(root + "\\src\\a.txt", root + "\\dst\\a.txt");
+        std::_Exit(2);
+      },
+      ::testing::ExitedWithCode(0), "");
+  ::SetEnvironmentVariableW(L"TRASVEX_PARENT_TREE", nullptr);
+  EXPECT_TRUE(tree_.List("dst").empty());
 }
 
 }  // namespace
