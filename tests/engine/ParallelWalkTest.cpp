@@ -2,6 +2,7 @@
 // sees the same calls in the same order, the same messages in the same
 // order, and the trees end the same, failed copies and all.
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -211,8 +212,13 @@ class Workers : public EngineFixture {
 
 // The source lies in the destination, and a folder of it named like the
 // mask is copied into the source itself: the next mask's scan of the source
-// finds that copy, as one worker does.
+// finds that copy, as one worker does, though the look-up before the copy
+// is slow to answer.
 TEST_F(Workers, AScanFindsTheCopiesMadeIntoItsFolderBefore) {
+  faulty_.beforeCall = [this](Operation operation, const std::string& path) {
+    if (operation == Operation::kFileAge && path == P("dst/q.txt/a.doc"))
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  };
   for (const char* jobs : {"1", "8"}) {
     SCOPED_TRACE(jobs);
     tree_.Add("dst/q.txt/b.doc");
@@ -225,8 +231,12 @@ TEST_F(Workers, AScanFindsTheCopiesMadeIntoItsFolderBefore) {
 }
 
 // A folder's message comes after the failures of the files walked before
-// it, whichever ends first.
+// it, however long their copies take.
 TEST_F(Workers, AFolderMessageFollowsTheFailuresWalkedBeforeIt) {
+  faulty_.beforeCall = [](Operation operation, const std::string&) {
+    if (operation == Operation::kOpenSource)
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  };
   for (const char* file : {"src/f1.txt", "src/f2.txt", "src/f3.txt"}) {
     tree_.Add(file);
     faulty_.FailFor(Operation::kOpenSource, P(file));
