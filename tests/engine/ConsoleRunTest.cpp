@@ -15,10 +15,13 @@
 #include <fstream>
 #include <functional>
 #include <sstream>
+#include <thread>
 
 #include "ConfigLines.h"
 #include "ConsoleHost.h"
 #include "EngineFixture.h"
+#include "FaultyFileSystem.h"
+#include "fs/TemporaryCleanup.h"
 
 namespace trasvex::test {
 namespace {
@@ -295,6 +298,36 @@ TEST_F(Program, ASignalLeavesNoTemporaryFileOfAnyWorker) {
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
     EXPECT_EQ(TemporariesBelow(P("dst")), std::vector<std::string>());
   }
+}
+
+// More threads than may copy at once have copied and ended, one after
+// another: a new thread's temporary file is still removed by a signal.
+TEST_F(ConsoleRun, ASignalRemovesTheTemporaryOfAThreadStartedAfterManyEnded) {
+#ifdef __SANITIZE_THREAD__
+  GTEST_SKIP() << "ThreadSanitizer holds signals back and keeps its own record of ignored ones";
+#endif
+  tree_.Add("src/a.txt");
+  tree_.Add("dst/");
+  const pid_t child = ::fork();
+  if (child == 0) {
+    TemporaryCleanup::Install();
+    for (int copy = 0; copy < 65; ++copy)
+      std::thread([&] { fs_->CopyFile(P("src/a.txt"), P("dst/" + std::to_string(copy))); }).join();
+    FaultyFileSystem stalling(*fs_);
+    stalling.beforeCall = [](FaultyFileSystem::Operation operation, const std::string&) {
+      if (operation == FaultyFileSystem::Operation::kCopyContents)
+        ::pause();
+    };
+    std::thread([&] { stalling.CopyFile(P("src/a.txt"), P("dst/last")); }).join();
+    ::_exit(0);
+  }
+  const bool copying = AwaitCondition([&] { return !TemporariesBelow(P("dst")).empty(); });
+  ::kill(child, SIGTERM);
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  EXPECT_TRUE(copying);
+  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
+  EXPECT_EQ(TemporariesBelow(P("dst")), std::vector<std::string>());
 }
 #endif
 
