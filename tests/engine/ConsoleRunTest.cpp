@@ -321,7 +321,8 @@ TEST_F(ConsoleRun, ASignalRemovesTheTemporaryOfAThreadStartedAfterManyEnded) {
     std::thread([&] { stalling.CopyFile(P("src/a.txt"), P("dst/last")); }).join();
     ::_exit(0);
   }
-  const bool copying = AwaitCondition([&] { return !TemporariesBelow(P("dst")).empty(); });
+  const bool copying = AwaitCondition(
+      [&] { return tree_.Exists("dst/64") && !TemporariesBelow(P("dst")).empty(); });
   ::kill(child, SIGTERM);
   int status = 0;
   ::waitpid(child, &status, 0);
