@@ -44,6 +44,7 @@ class Scenario {
     options_.subDirs = Chance(80);
     options_.recientes = Chance(30);
     options_.listado = Chance(25);
+    folderStamp_ = Stamp();
   }
 
   // Runs the parameter list twice (the second run finds the first one's
@@ -53,6 +54,12 @@ class Scenario {
     for (const std::string& relative : readOnly_)
       stdfs::permissions(tree.Path(relative), stdfs::perms::owner_write,
                          stdfs::perm_options::remove);
+    // A folder examined as a file shows its stamp, which must not be the
+    // time the tree was made.
+    const stdfs::path root = stdfs::u8path(tree.Root());
+    for (const auto& entry : stdfs::recursive_directory_iterator(root))
+      if (entry.is_directory())
+        tree.SetStamp(stdfs::relative(entry.path(), root).generic_string(), folderStamp_);
     RecordingHost host;
     for (const std::string& line : lines_)
       host.lines.push_back(Expand(line, tree));
@@ -180,6 +187,7 @@ class Scenario {
   std::vector<std::pair<Operation, std::string>> failing_;
   Names lines_;
   RunOptions options_;
+  std::string folderStamp_;
 };
 
 TEST(ParallelWalk, EightWorkersDoWhatOneDoes) {
