@@ -2,7 +2,6 @@
 // were added, whatever order their requests end in.
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <memory>
 #include <set>
 #include <thread>
