@@ -3,11 +3,12 @@
 // learns that a task has ended through a flag the pool sets under its
 // lock, which also makes everything the task wrote visible to it.
 //
-// Urgent tasks go first. They come in groups (such as the copies into one
-// folder, which a file system makes take turns at creating and renaming
-// names there): a free worker takes the oldest task of the oldest group
-// that no other worker is busy with, so that the groups go on side by side.
-// Other tasks start in the order they came.
+// Plain tasks (look-ups and scans, which the walk waits for) start first,
+// in the order they came. Urgent tasks (copies, which hold memory until
+// they end) come in groups, such as the copies of one scan into one folder:
+// a free worker takes the oldest task of the group the fewest workers are
+// busy with, the oldest first among equals, so that the groups go on side
+// by side and a group has a worker of its own before it has two.
 #pragma once
 
 #include <condition_variable>

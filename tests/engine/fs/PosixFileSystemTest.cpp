@@ -193,17 +193,22 @@ TEST_F(PosixFiles, NoLinkBelowADestinationIsFollowed) {
   EXPECT_EQ(tree_.Read("real/sub/b.txt"), "src/sub/b.txt");
 }
 
+// The name of a temporary file of a process that has ended.
+std::string StaleTemporaryName() {
+  const pid_t ended = ::fork();
+  if (ended == 0)
+    ::_exit(0);
+  ::waitpid(ended, nullptr, 0);
+  return ".trasvex-" + std::to_string(ended) + "-1.tmp";
+}
+
 // A temporary file whose process has ended is removed from the destination
 // directories a run copies to; one of a process still alive stays.
 TEST_F(PosixFiles, ARunRemovesTheTemporariesOfEndedProcesses) {
   tree_.Add("src/b.txt 2020-01-01 00:00:00");
   tree_.Add("src/sub/a.txt 2020-01-01 00:00:00");
   tree_.Add("dst/sub/");
-  const pid_t ended = ::fork();
-  if (ended == 0)
-    ::_exit(0);
-  ::waitpid(ended, nullptr, 0);
-  const std::string stale = ".trasvex-" + std::to_string(ended) + "-1.tmp";
+  const std::string stale = StaleTemporaryName();
   const std::string live = ".trasvex-" + std::to_string(::getppid()) + "-1.tmp";
   for (const std::string& name : {stale, live, std::string(".trasvex-x-1.tmp")}) {
     tree_.Write("dst/" + name, "");
@@ -371,6 +376,67 @@ TEST_F(PosixFiles, NamesWithAnyBytesAreCopiedAndComparedAsTheyAre) {
   EXPECT_EQ(Counters().hechos, 0);
   List({"@/dst2 = @/src"});
   EXPECT_EQ(host_.rows.size(), names.size());
+}
+
+// Each run sweeps the folders it copies into, though the engine's last run
+// swept them.
+TEST_F(PosixFiles, TheNextRunRemovesATemporaryLeftSinceTheLast) {
+  tree_.Add("src/a.txt 2020-01-01 00:00:00");
+  Run({"@/dst = @/src"});
+  tree_.Write("dst/" + StaleTemporaryName(), "");
+  tree_.Add("src/b.txt 2020-01-01 00:00:00");
+  Run({"@/dst = @/src"});
+  EXPECT_EQ(tree_.List("dst"), (Names{"a.txt", "b.txt"}));
+}
+
+// A process of another user that runs is not gone, though the run may not
+// signal it: its temporary file stays. The run is made by a user other
+// than root, in a child process, which reports through its exit status.
+TEST_F(PosixFiles, ATemporaryOfAnotherUsersLiveProcessStays) {
+  if (::geteuid() != 0)
+    GTEST_SKIP() << "only root can run the copy as another user";
+  tree_.Add("src/a.txt 2020-01-01 00:00:00");
+  tree_.Add("dst/");
+  for (const char* folder : {"", "src", "dst"})
+    ::chmod(P(folder).c_str(), 0777);
+  const std::string live = ".trasvex-" + std::to_string(::getpid()) + "-1.tmp";
+  tree_.Write("dst/" + live, "");
+  const pid_t child = ::fork();
+  if (child == 0) {
+    if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+      ::_exit(3);
+    RecordingHost host({Expand("@/dst = @/src")});
+    const std::unique_ptr<FileSystem> native = FileSystem::CreateNative();
+    Distribuidor(host, *native).CopyBtnClick();
+    ::_exit(tree_.Exists("dst/a.txt") ? tree_.Exists("dst/" + live) ? 0 : 1 : 2);
+  }
+  int status = -1;
+  ::waitpid(child, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+}
+
+// With workers, as with one: a folder swapped for a link just before a copy
+// into it is not written through.
+TEST_F(PosixFiles, WorkersWriteThroughNoLinkSwappedInDuringTheRun) {
+  tree_.Add("src/otra/c.txt 2020-01-01 00:00:00");
+  tree_.Add("fuera/");
+  FaultyFileSystem faulty(*fs_);
+  faulty.beforeCall = [this](FaultyFileSystem::Operation operation, const std::string& path) {
+    if (operation == FaultyFileSystem::Operation::kCreateTemporary &&
+        path == P("dst/otra/c.txt") && !tree_.Exists("dst/vieja")) {
+      ASSERT_EQ(::rename(P("dst/otra").c_str(), P("dst/vieja").c_str()), 0);
+      ASSERT_EQ(::symlink(P("fuera").c_str(), P("dst/otra").c_str()), 0);
+    }
+  };
+  Distribuidor engine(host_, faulty);
+  host_.lines = {Expand("@/dst = @/src")};
+  {
+    const ScopedJobs eight("8");
+    engine.CopyBtnClick();
+  }
+  EXPECT_TRUE(tree_.Exists("dst/vieja"));
+  EXPECT_EQ(tree_.List("fuera"), Names{});
+  EXPECT_EQ(host_.messages, Names{"ERROR: No se pudo copiar el archivo " + P("src/otra") + "/c.txt"});
 }
 
 TEST_F(PosixFiles, AnUnreadableDirectoryIsAFailureWithItsName) {

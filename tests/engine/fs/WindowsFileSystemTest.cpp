@@ -407,7 +407,7 @@ TEST_F(WindowsFilesDeathTest, TheConsoleHandlerLeavesNoTemporaryFile) {
           if (operation != FaultyFileSystem::Operation::kCopyContents)
             return;
           TemporaryCleanup::RemoveAll();  // the temporary file is open
-          const bool copied = fs_->CopyFile(root + "\\src\\b.txt", root + "\\dst\\b.txt");
+          const bool copied = fs_->CopyFile(root + "\\src\\b.txt", root + "\\dst\\b.txt").Copied();
           std::_Exit(copied ? 1 : 0);
         };
         faulty.CopyFile(root + "\\src\\a.txt", root + "\\dst\\a.txt");

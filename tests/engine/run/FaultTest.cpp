@@ -3,6 +3,7 @@
 // while it is copied, and a directory that cannot be read. A failed copy
 // keeps the old target whole, leaves no temporary file, shows its message,
 // counts in Fallidos, and the run goes on.
+#include <chrono>
 #include <filesystem>
 #include <functional>
 
@@ -207,6 +208,13 @@ TEST_F(Faults, ASourceThatChangesWhileCopiedFailsItsCopy) {
        [&] {  // the same size, a new time within the same two-second slot
          tree_.Write("src/a.txt", std::string(200000, 'z'));
          tree_.SetStamp("src/a.txt", "2022-01-01 00:00:01");
+       }},
+      {Operation::kSourceUnchanged,
+       [&] {  // the same size, a time half a second on
+         tree_.Write("src/a.txt", std::string(200000, 'n'));
+         tree_.SetStamp("src/a.txt", "2022-01-01 00:00:00");
+         std::filesystem::last_write_time(
+             source, std::filesystem::last_write_time(source) + std::chrono::milliseconds(500));
        }},
   };
   for (const auto& [operation, change] : changes) {

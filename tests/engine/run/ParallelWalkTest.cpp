@@ -2,14 +2,17 @@
 // sees the same calls in the same order, the same messages in the same
 // order, and the trees end the same, failed copies and all.
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <random>
 #include <set>
+#include <thread>
 
 #include <gtest/gtest.h>
 
+#include "EngineFixture.h"
 #include "run/Distribuidor.h"
 #include "FaultyFileSystem.h"
 #include "RecordingHost.h"
@@ -53,6 +56,7 @@ class Scenario {
     options_.subDirs = Chance(80);
     options_.recientes = Chance(30);
     options_.listado = Chance(25);
+    folderStamp_ = Stamp();
   }
 
   // Runs the parameter list twice (the second run finds the first one's
@@ -62,6 +66,12 @@ class Scenario {
     for (const std::string& relative : readOnly_)
       stdfs::permissions(tree.Path(relative), stdfs::perms::owner_write,
                          stdfs::perm_options::remove);
+    // A folder examined as a file shows its stamp, which must not be the
+    // time the tree was made.
+    const stdfs::path root = stdfs::u8path(tree.Root());
+    for (const auto& entry : stdfs::recursive_directory_iterator(root))
+      if (entry.is_directory())
+        tree.SetStamp(stdfs::relative(entry.path(), root).generic_string(), folderStamp_);
     RecordingHost host;
     for (const std::string& line : lines_)
       host.lines.push_back(Expand(line, tree));
@@ -189,6 +199,7 @@ class Scenario {
   std::vector<std::pair<Operation, std::string>> failing_;
   Names lines_;
   RunOptions options_;
+  std::string folderStamp_;
 };
 
 TEST(ParallelWalk, EightWorkersDoWhatOneDoes) {
@@ -201,6 +212,94 @@ TEST(ParallelWalk, EightWorkersDoWhatOneDoes) {
     ASSERT_EQ(eight.messages, alone.messages);
     ASSERT_EQ(eight.entries, alone.entries);
   }
+}
+
+// Runs with eight workers (or |jobs|) through a file system that fails
+// where told.
+class Workers : public EngineFixture {
+ protected:
+  void RunWith(const char* jobs, const std::vector<std::string>& lines) {
+    const ScopedJobs scoped(jobs);
+    host_.lines.clear();
+    for (const std::string& line : lines)
+      host_.lines.push_back(Expand(line));
+    faultyEngine_.CopyBtnClick();
+  }
+
+  FaultyFileSystem faulty_{*fs_};
+  Distribuidor faultyEngine_{host_, faulty_};
+};
+
+// The source lies in the destination, and a folder of it named like the
+// mask is copied into the source itself: the next mask's scan of the source
+// finds that copy, as one worker does, though the look-up before the copy
+// is slow to answer.
+TEST_F(Workers, AScanFindsTheCopiesMadeIntoItsFolderBefore) {
+  faulty_.beforeCall = [this](Operation operation, const std::string& path) {
+    if (operation == Operation::kFileAge && path == P("dst/q.txt/a.doc"))
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  };
+  for (const char* jobs : {"1", "8"}) {
+    SCOPED_TRACE(jobs);
+    tree_.Add("dst/q.txt/b.doc");
+    tree_.Add("dst/q.txt/q.txt/a.doc");
+    RunWith(jobs, {"txt doc", "@/dst = @/dst/q.txt"});
+    EXPECT_EQ(tree_.List("dst"), (Names{"a.doc", "b.doc", "q.txt"}));
+    EXPECT_EQ(tree_.List("dst/q.txt"), (Names{"a.doc", "b.doc", "q.txt"}));
+    std::filesystem::remove_all(P("dst"));
+  }
+}
+
+// A folder's message comes after the failures of the files walked before
+// it, however long their copies take.
+TEST_F(Workers, AFolderMessageFollowsTheFailuresWalkedBeforeIt) {
+  faulty_.beforeCall = [](Operation operation, const std::string&) {
+    if (operation == Operation::kOpenSource)
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  };
+  for (const char* file : {"src/f1.txt", "src/f2.txt", "src/f3.txt"}) {
+    tree_.Add(file);
+    faulty_.FailFor(Operation::kOpenSource, P(file));
+  }
+  tree_.Add("src/d1/");
+  tree_.Add("src/d2/");
+  faulty_.FailFor(Operation::kCreateDirectory, P("dst/d1"));
+  faulty_.FailFor(Operation::kScan, P("src/d2/*.*"));
+  Names expected;
+  std::vector<SearchEntry> entries;
+  fs_->Scan(P("src/*.*"), kFilesAndDirectories, entries);
+  for (const SearchEntry& entry : entries)
+    if (entry.name == "d1")
+      expected.push_back("ERROR: No se ha podido crear el directorio " + P("dst/d1") + ".");
+    else if (entry.name == "d2")
+      expected.push_back("ERROR: No se ha podido leer el directorio " + P("src/d2") + ".");
+    else if (!entry.IsDotOrDotDot())
+      expected.push_back("ERROR: No se pudo copiar el archivo " + P("src/" + entry.name));
+  RunWith("8", {"@/dst = @/src"});
+  EXPECT_EQ(host_.messages, expected);
+}
+
+TEST_F(Workers, OneJobMeansNoWorkerThread) {
+  tree_.Add("src/a.txt 2022-01-01 00:00:00");
+  tree_.Add("src/sub/b.txt 2022-01-01 00:00:00");
+  tree_.Add("dst/a.txt 2020-01-01 00:00:00");
+  std::set<std::thread::id> threads;
+  faulty_.beforeCall = [&threads](Operation, const std::string&) {
+    threads.insert(std::this_thread::get_id());
+  };
+  RunWith("1", {"@/dst = @/src"});
+  EXPECT_EQ(host_.status[1], "Archs (2): 2 copias, 0 fallos.");
+  EXPECT_EQ(threads, std::set{std::this_thread::get_id()});
+}
+
+// More copies than may be in flight at once: the run waits for some to
+// settle, and ends.
+TEST_F(Workers, MoreFilesThanCopiesInFlight) {
+  tree_.Add("src/");
+  for (int i = 0; i < 4200; ++i)
+    tree_.Write("src/" + std::to_string(i), "");
+  RunWith("8", {"@/dst = @/src"});
+  EXPECT_EQ(host_.status[1], "Archs (4200): 4200 copias, 0 fallos.");
 }
 
 }  // namespace

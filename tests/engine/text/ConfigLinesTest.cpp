@@ -66,11 +66,14 @@ TEST(ConfigLines, EncodingIsReadAndWrittenBack) {
       {std::string("\xFF\xFE" "d\0=\0\xF1\0\r\0\n\0" "=\0\x34\xD8\x1E\xDD", 18),
        {"d=\xC3\xB1", "=\xF0\x9D\x84\x9E"}, kUtf16Le},
       {std::string("\xFE\xFF\0d\0=\0\xF1", 8), {"d=\xC3\xB1"}, kUtf16Be},
+      // The text ends at U+0000.
+      {std::string("\xFF\xFE" "a\0\0\0\r\0\n\0" "b\0", 12), {"a"}, kUtf16Le},
 #ifndef _WIN32
       {"copia = a\xF1o", {"copia = a\xC3\xB1o"}, kCodePage},
       {"\xC3", {"\xC3\x83"}, kCodePage},                       // cut sequence
       {"\xC0\xAF", {"\xC3\x80\xC2\xAF"}, kCodePage},            // overlong "/"
       {"\xED\xA0\x80", {"\xC3\xAD\xC2\xA0\xC2\x80"}, kCodePage},  // surrogate
+      {"\xF4\x90\x80\x80", {"\xC3\xB4\xC2\x90\xC2\x80\xC2\x80"}, kCodePage},  // past U+10FFFF
       // Latin-1 "à" and two C1 codes: an overlong form.
       {"\xE0\x93\x94", {"\xC3\xA0\xC2\x93\xC2\x94"}, kCodePage},
 #endif
