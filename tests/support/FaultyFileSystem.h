@@ -18,6 +18,8 @@
 //   Examine           a scanned entry of that path (directory and name)
 //                     comes back unexamined, with an input/output error
 //
+// |blockDelay| slows every block of a copy's data down, as a slow link would.
+//
 // |beforeCall| sees every call of an operation with its path (the source
 // for OpenSource), before it is forwarded: a test can change the tree there,
 // for example remove a source between the scan and the copy.
@@ -28,6 +30,8 @@
 #pragma once
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 #include <cerrno>
 #include <functional>
 #include <map>
@@ -77,6 +81,8 @@ class FaultyFileSystem final : public FileSystem {
   }
 
   std::function<void(Operation, const std::string&)> beforeCall;
+  // A slow copy: the time each block of data takes, on top of its own.
+  std::chrono::milliseconds blockDelay{0};
 
   const PathStyle& Style() const override { return inner_.Style(); }
   std::string DateSeparator() const override { return inner_.DateSeparator(); }
@@ -130,7 +136,12 @@ class FaultyFileSystem final : public FileSystem {
   }
   bool CopyContents(Handle source, Handle temporary, const Progress& progress) override {
     const bool fails = Fails(Operation::kCopyContents, "");
-    const bool copied = Forwarded(inner_.CopyContents(source, temporary, progress));
+    const std::chrono::milliseconds delay = plan_.blockDelay;
+    const Progress slowed = [&](std::int64_t copied, std::int64_t size) {
+      std::this_thread::sleep_for(delay);
+      return !progress || progress(copied, size);
+    };
+    const bool copied = Forwarded(inner_.CopyContents(source, temporary, slowed));
     return fails ? Injected(false, ENOSPC) : copied;
   }
   bool SourceUnchanged(Handle source) override {

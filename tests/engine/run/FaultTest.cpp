@@ -6,6 +6,7 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <map>
 
 #include "EngineFixture.h"
 #include "FaultyFileSystem.h"
@@ -57,6 +58,17 @@ TEST_P(CopyStepFault, KeepsTheOldTargetAndLeavesNoTemporaryFile) {
   ExpectFailedAndUntouched(2);
   EXPECT_TRUE(tree_.List("dst-nuevo").empty());
   EXPECT_EQ(host_.messages, (Names{CopyError("src/a.txt"), CopyError("nuevo/c.txt")}));
+  // Each message gives the reason the step failed with.
+  const std::map<Operation, std::string> reasons = {
+      {Operation::kOpenSource, fs_->ErrorText(EACCES)},
+      {Operation::kCreateTemporary, fs_->ErrorText(ENOSPC)},
+      {Operation::kCopyContents, fs_->ErrorText(ENOSPC)},
+      {Operation::kSourceUnchanged, "el archivo cambió mientras se copiaba"},
+      {Operation::kCopyStampAndMode, fs_->ErrorText(EPERM)},
+      {Operation::kCloseTemporary, fs_->ErrorText(EIO)},
+      {Operation::kReplaceTarget, fs_->ErrorText(EACCES)},
+  };
+  EXPECT_EQ(host_.reasons, Names(2, reasons.at(GetParam())));
   EXPECT_EQ(faultyEngine_.Counters().hechos, 1);
   EXPECT_EQ(host_.status[1], "Archs (3): 1 copias, 2 fallos.");
   // The old target kept its stamp, so the next run tries again.
