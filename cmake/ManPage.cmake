@@ -5,7 +5,7 @@
 # line indented by two spaces is an item, its name, blanks and description;
 # a line indented further goes on with the item above; lines indented by
 # four spaces or more after an empty line are an example, shown as they
-# stand.
+# stand. No line ends in a backslash: it would join the next one.
 function(trasvex_man_page output version summary usage)
   set(page ".TH TRASVEX 1 \"\" \"trasvex ${version}\" \"User Commands\"\n")
   string(APPEND page ".SH NAME\ntrasvex \\- ${summary}\n.SH SYNOPSIS\n.nf\n")
