@@ -1,6 +1,7 @@
 // Where the main window opens and how sharp its icon is, on a small screen
 // at double scale: natively on the offscreen platform's 1280x800 screen
 // (small-screen.json), under Wine on the caller's display.
+#include <QApplication>
 #include <QImage>
 #include <QScreen>
 #include <QTest>
@@ -71,5 +72,12 @@ void TestWindowPlacement::iconHasAPictureForEveryScale() {
     QCOMPARE(QImage(QString(":/icons/trasvex-%1.png").arg(size)).size(), QSize(size, size));
 }
 
-QTEST_MAIN(TestWindowPlacement)
+int main(int argc, char** argv) {
+  // The scale of a 200 % display, set here: Wine passes no QT_ variable on.
+  qputenv("QT_SCALE_FACTOR", "2");
+  QApplication application(argc, argv);
+  TestWindowPlacement test;
+  QTEST_SET_MAIN_SOURCE_PATH
+  return QTest::qExec(&test, argc, argv);
+}
 #include "tst_windowplacement.moc"
