@@ -19,5 +19,6 @@ for bit in (0x04, 0x08, 0x10):
         count, = struct.unpack_from("<H", data, at)
         size = count * (2 if unicode else 1)
         if bit == 0x10:
-            print(data[at + 2:at + 2 + size].decode("utf-16-le" if unicode else "latin-1"))
+            text = data[at + 2:at + 2 + size].decode("utf-16-le" if unicode else "latin-1")
+            print(text.rstrip("\0"))  # some writers count the terminating NUL
         at += 2 + size

@@ -116,6 +116,7 @@ shortcut=$(find "$WINEPREFIX/drive_c" -path '*Start Menu/Programs/Trasvex/Trasve
 start_folder=$(python3 "$ROOT/scripts/shortcut-folder.py" "$shortcut")
 [[ "$start_folder" == *'\Documents' ]] ||
   { echo "the Start-menu entry starts in '$start_folder', not in Documents" >&2; exit 1; }
+echo "Uninstall entry's icon: $display_icon; the Start-menu entry starts in $start_folder"
 
 check="$WINDOWS_BUILD/installer-check"
 rm -rf "$check" && mkdir -p "$check/src"
