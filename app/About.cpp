@@ -7,6 +7,8 @@
 #include <QPushButton>
 #include <QScreen>
 
+#include "ProgramIcon.h"
+
 namespace trasvex {
 
 namespace {
@@ -36,7 +38,7 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
   panel->setGeometry(8, 8, 281, 161);
 
   auto* icon = new QLabel(panel);
-  icon->setPixmap(QPixmap(":/images/trasvex.png"));
+  icon->setPixmap(ProgramIcon().pixmap(32));
   icon->setGeometry(24, 16, 32, 32);
   icon->setAccessibleName("Trasvex");
   AddLabel(panel, "Trasvex", {88, 16, 180, 20}, 16);

@@ -17,6 +17,8 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QScreen>
+#include <QShowEvent>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTableView>
@@ -24,6 +26,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QWindow>
 #include <cstdio>
 #include <cstdlib>
 
@@ -33,7 +36,9 @@
 #include "console/GeneralError.h"
 #include "HintStyle.h"
 #include "LogoStrs.h"
+#include "ProgramIcon.h"
 #include "ResultsGridModel.h"
+#include "WindowPlacement.h"
 
 namespace trasvex {
 
@@ -314,6 +319,26 @@ void TLogoAppForm::closeEvent(QCloseEvent* event) {
   QMainWindow::closeEvent(event);
 }
 
+void TLogoAppForm::showEvent(QShowEvent* event) {
+  // The native window exists by now, and with it the frame's margins where
+  // the system tells them before the window appears.
+  if (!event->spontaneous())
+    KeepOnScreen();
+  QMainWindow::showEvent(event);
+}
+
+void TLogoAppForm::KeepOnScreen() {
+  const QScreen* display = screen();
+  if (!display)
+    return;
+  const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+  const QRect wanted(pos(), size().grownBy(frame));
+  const QRect placed = PlaceInside(wanted, display->availableGeometry());
+  if (placed.size() != wanted.size())
+    resize(placed.size().shrunkBy(frame));
+  move(placed.topLeft());
+}
+
 bool TLogoAppForm::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::MouseButtonDblClick)
     SGresultsDblClick();
@@ -388,12 +413,12 @@ void TLogoAppForm::GeneralError(const QString& message) {
 
 QString TLogoAppForm::ChooseFile(bool save, QString& last) {
   QFileDialog dialog(this);
-  dialog.setOption(QFileDialog::DontUseNativeDialog);
   dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   dialog.setFileMode(QFileDialog::AnyFile);
   dialog.setOption(QFileDialog::DontConfirmOverwrite);
   dialog.setNameFilter("All Files (*.*)");
-  // "*.*" means every file, those without an extension too.
+  // "*.*" means every file, those without an extension too; Qt's own
+  // dialog, used where the system has none, is told so.
   if (auto* files = dialog.findChild<QFileSystemModel*>())
     files->setNameFilters({"*"});
   dialog.setDefaultSuffix("rtf");
@@ -599,7 +624,7 @@ int RunWindow(char* program, const std::vector<std::string>& arguments) {
   qInstallMessageHandler(startUpHandler);
   QApplication::setApplicationName(
       TLogoAppForm::ApplicationTitle(QCoreApplication::applicationFilePath()));
-  QApplication::setWindowIcon(QIcon(":/images/trasvex.png"));
+  QApplication::setWindowIcon(ProgramIcon());
   QApplication::setStyle(new HintStyle);
   TLogoAppForm form;
   form.FormCreate(arguments);

@@ -70,6 +70,9 @@ class TLogoAppForm : public QMainWindow, public RunHost {
  protected:
   bool event(QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  // On the first show and each later one asked for: the window kept inside
+  // its screen's free area.
+  void showEvent(QShowEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private slots:
@@ -116,6 +119,9 @@ class TLogoAppForm : public QMainWindow, public RunHost {
   void CreateMenu();
   QToolButton* AddButton(const char* name, const char* hint, const char* image, int x);
   void ApplyGridGeometry();
+  // Moves the window, with its frame, into its screen's free area, and
+  // shrinks it when it is larger.
+  void KeepOnScreen();
 
   // Components, top to bottom.
   QFrame* SpeedPanel = nullptr;

@@ -8,7 +8,7 @@
 source "$(dirname "$0")/../common.sh"
 
 ensure_packages "${BASE_PACKAGES[@]}" g++-mingw-w64-x86-64-posix qt6-base-dev-tools \
-  icoutils nsis wine wine64 xz-utils
+  icoutils nsis wine wine64 xz-utils python3
 WINDOWS_BUILD="${WINDOWS_BUILD:-$ROOT/build-win64}"
 QT_ARCHIVE="$ROOT/../shared/deps/qt6-mingw64-6.4.2.tar.xz"
 QT_WINDOWS="$WINDOWS_BUILD/qt6-mingw64"
@@ -52,6 +52,10 @@ resources=$(wrestool --list "$PROGRAM")
 for type in group_icon version 24; do
   grep -q "type=$type" <<<"$resources" || { echo "trasvex.exe lacks its $type resource" >&2; exit 1; }
 done
+wrestool --extract --type=group_icon --output="$WINDOWS_BUILD/trasvex-exe.ico" "$PROGRAM"
+icon_sizes=$(icotool --list "$WINDOWS_BUILD/trasvex-exe.ico" | sed -n 's/.*--width=\([0-9]*\).*/\1/p' | xargs)
+[[ "$icon_sizes" == "16 24 32 48 64 128 256" ]] ||
+  { echo "trasvex.exe's icon has the sizes '$icon_sizes', not 16 to 256" >&2; exit 1; }
 
 # The window tests need a display: Wine shows its windows on a virtual one,
 # which ends with the stage, as does the prefix's server.
@@ -96,11 +100,23 @@ installer="$WINDOWS_BUILD/trasvex-2.0-win64.exe"
 ls -l "$installer" "$WINDOWS_BUILD/trasvex-2.0-win64.zip"
 installed="$WINEPREFIX/drive_c/Program Files/Trasvex"
 wine "$installer" /S
-for file in bin/trasvex.exe Uninstall.exe licenses/Qt/LGPL-3.0-only.txt; do
+for file in bin/trasvex.exe Uninstall.exe licenses/Trasvex/LICENSE.txt \
+  licenses/Qt/LGPL-3.0-only.txt licenses/mingw-w64/copyright.txt; do
   [[ -f "$installed/$file" ]] || { echo "the installer did not install $file" >&2; exit 1; }
 done
-find "$WINEPREFIX/drive_c" -path '*Start Menu/Programs/Trasvex/Trasvex.lnk' | grep -q . ||
-  { echo "the installer made no Start-menu entry" >&2; exit 1; }
+# The uninstall entry shows the program's icon.
+uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Trasvex'
+display_icon=$(wine reg query "$uninstall_key" /v DisplayIcon | tr -d '\r' |
+  sed -n 's/^ *DisplayIcon *REG_SZ *//p')
+[[ "$display_icon" == 'C:\Program Files\Trasvex\bin\trasvex.exe' ]] ||
+  { echo "the uninstall entry's icon is '$display_icon', not the installed program" >&2; exit 1; }
+# The Start-menu entry starts the program in a Documents folder.
+shortcut=$(find "$WINEPREFIX/drive_c" -path '*Start Menu/Programs/Trasvex/Trasvex.lnk' | head -1)
+[[ -n "$shortcut" ]] || { echo "the installer made no Start-menu entry" >&2; exit 1; }
+start_folder=$(python3 "$ROOT/scripts/shortcut-folder.py" "$shortcut")
+[[ "$start_folder" == *'\Documents' ]] ||
+  { echo "the Start-menu entry starts in '$start_folder', not in Documents" >&2; exit 1; }
+echo "Uninstall entry's icon: $display_icon; the Start-menu entry starts in $start_folder"
 
 check="$WINDOWS_BUILD/installer-check"
 rm -rf "$check" && mkdir -p "$check/src"

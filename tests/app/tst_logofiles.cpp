@@ -31,6 +31,7 @@ class TestLogoFiles : public QObject {
   Q_OBJECT
 
  private slots:
+  void initTestCase();
   void init();
   void cleanup();
   void savedListOpensBackWithTheSameLines();
@@ -62,6 +63,12 @@ class TestLogoFiles : public QObject {
   std::unique_ptr<ModalAnswerer> answerer_;
   std::unique_ptr<TLogoAppForm> form_;
 };
+
+void TestLogoFiles::initTestCase() {
+  // The dialogs the test drives are Qt's own: on Windows the program opens
+  // the system's.
+  QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
+}
 
 void TestLogoFiles::init() {
   tree_ = std::make_unique<TempTree>(
@@ -155,6 +162,7 @@ void TestLogoFiles::dialogsShowEveryFileAndStartWithTheLastName() {
   tree_->Write("lista.rtf", "y");
   QStringList filters, shown, started;
   answerer_->inspect = [&](QFileDialog* dialog) {
+    QVERIFY(!dialog->testOption(QFileDialog::DontUseNativeDialog));
     filters = dialog->nameFilters();
     started << QDir::toNativeSeparators(dialog->selectedFiles().value(0));
     if (started.size() < 2)

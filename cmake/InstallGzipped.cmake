@@ -1,0 +1,13 @@
+# Installs |file| as |name|.gz in |destination|, compressed as Debian asks:
+# at the highest level and without the original's name and time, so that
+# the same text always gives the same bytes.
+function(trasvex_install_gzipped file name destination)
+  find_program(TRASVEX_GZIP gzip REQUIRED)
+  set(copy ${CMAKE_CURRENT_BINARY_DIR}/${name})
+  add_custom_command(OUTPUT ${copy}.gz
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${file} ${copy}
+    COMMAND ${TRASVEX_GZIP} -9nkf ${copy}
+    DEPENDS ${file} VERBATIM)
+  add_custom_target(${name}.gz ALL DEPENDS ${copy}.gz)
+  install(FILES ${copy}.gz DESTINATION ${destination})
+endfunction()
