@@ -14,6 +14,11 @@ std::vector<std::string> ProgramArguments(int argc, char** argv);
 // writes to the standard streams instead of showing message boxes.
 bool DisplayAvailable();
 
+// True when the caller sent the standard output or errors to a file or a
+// pipe, as a script does: an unattended run then writes there even with a
+// display (on Windows; elsewhere the display alone decides).
+bool OutputRedirected();
+
 // Makes the standard streams reach the caller's console when the program
 // was started without them, and makes std::cout and std::cerr write to a
 // console in a form it shows whole; to be called before anything is written,

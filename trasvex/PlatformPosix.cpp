@@ -17,6 +17,8 @@ bool DisplayAvailable() {
   return false;
 }
 
+bool OutputRedirected() { return false; }
+
 void ConnectStandardStreams() {}
 
 void CleanUpOnTermination() { TemporaryCleanup::Install(); }

@@ -57,6 +57,18 @@ std::vector<std::string> ProgramArguments(int /*argc*/, char** /*argv*/) {
 // answer a message box.
 bool DisplayAvailable() { return std::getenv("QT_QPA_PLATFORM") || WindowStationVisible(); }
 
+// A program started from Explorer or the Start menu has no standard handles;
+// one started from a console without redirection has the console's.
+bool OutputRedirected() {
+  for (const DWORD stream : {STD_OUTPUT_HANDLE, STD_ERROR_HANDLE}) {
+    const HANDLE handle = ::GetStdHandle(stream);
+    const DWORD type = Usable(handle) ? ::GetFileType(handle) : FILE_TYPE_UNKNOWN;
+    if (type == FILE_TYPE_DISK || type == FILE_TYPE_PIPE)
+      return true;
+  }
+  return false;
+}
+
 // A window program gets standard handles only when its caller redirected
 // them; the missing ones are taken from the caller's console, if it has one.
 void ConnectStandardStreams() {

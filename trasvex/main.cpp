@@ -1,6 +1,7 @@
 // The program's entry. The command line is read here once, as typed, and
-// decides between the usage text, the unattended run without a display and
-// the window, before anything of the window exists.
+// decides between the usage text, the unattended run (without a display, or
+// with its output sent to a file or a pipe where the platform honours that)
+// and the window, before anything of the window exists.
 #include <iostream>
 #include <string>
 #include <vector>
@@ -57,7 +58,7 @@ int main(int argc, char** argv) {
     return 0;
   const trasvex::CommandLine commandLine = trasvex::CommandLine::Parse(arguments);
   const bool display = kWindowBuilt && trasvex::DisplayAvailable();
-  if (commandLine.autoEjecutar && !display)
+  if (commandLine.autoEjecutar && (!display || trasvex::OutputRedirected()))
     return RunInConsole(commandLine);
 #ifdef TRASVEX_WITH_WINDOW
   if (!display)

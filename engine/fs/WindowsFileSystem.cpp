@@ -84,15 +84,13 @@ bool IsLink(const WIN32_FIND_DATAW& data) {
 // leads nowhere, counts as system, so that no link loop is ever walked.
 void FollowLink(const std::string& path, WIN32_FIND_DATAW& data) {
   BY_HANDLE_FILE_INFORMATION target{};
-  const HANDLE file =
+  const ScopedKernelHandle file(
       (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
           ? INVALID_HANDLE_VALUE
           : ::CreateFileW(ApiPath(path).c_str(), FILE_READ_ATTRIBUTES,
                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                          OPEN_EXISTING, 0, nullptr);
-  const bool found = file != INVALID_HANDLE_VALUE && ::GetFileInformationByHandle(file, &target);
-  if (file != INVALID_HANDLE_VALUE)
-    ::CloseHandle(file);
+                          OPEN_EXISTING, 0, nullptr));
+  const bool found = file && ::GetFileInformationByHandle(file.Get(), &target);
   if (!found || (target.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
     data.dwFileAttributes |= FILE_ATTRIBUTE_SYSTEM;
     return;
@@ -103,19 +101,12 @@ void FollowLink(const std::string& path, WIN32_FIND_DATAW& data) {
   data.ftLastWriteTime = target.ftLastWriteTime;
 }
 
-// One entry matching |pattern|, as FindFirstFileExW finds it; false when
-// there is none.
-bool FindFirst(const std::string& pattern, WIN32_FIND_DATAW& data, HANDLE* find) {
-  const HANDLE found = ::FindFirstFileExW(ApiPattern(pattern).c_str(), FindExInfoBasic, &data,
-                                          FindExSearchNameMatch, nullptr,
-                                          find ? FIND_FIRST_EX_LARGE_FETCH : 0);
-  if (found == INVALID_HANDLE_VALUE)
-    return false;
-  if (find)
-    *find = found;
-  else
-    ::FindClose(found);
-  return true;
+// The search for the entries matching |pattern|, with the first in |data|,
+// as FindFirstFileExW finds it; no search when there is none. |flags|:
+// FIND_FIRST_EX_LARGE_FETCH for a search that goes on to the other entries.
+ScopedFindHandle FindFirst(const std::string& pattern, WIN32_FIND_DATAW& data, DWORD flags) {
+  return ScopedFindHandle(::FindFirstFileExW(ApiPattern(pattern).c_str(), FindExInfoBasic, &data,
+                                             FindExSearchNameMatch, nullptr, flags));
 }
 
 std::string LocaleText(LCTYPE item, const char* fallback) {
@@ -147,13 +138,12 @@ bool StaleTemporary(std::string_view name) {
   const std::optional<unsigned long> owner = TemporaryName::Owner(name);
   if (!owner || *owner == ::GetCurrentProcessId())
     return false;
-  const HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, DWORD(*owner));
+  const ScopedKernelHandle process(
+      ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, DWORD(*owner)));
   if (!process)
     return ::GetLastError() == ERROR_INVALID_PARAMETER;
   DWORD code = STILL_ACTIVE;
-  const bool ended = ::GetExitCodeProcess(process, &code) && code != STILL_ACTIVE;
-  ::CloseHandle(process);
-  return ended;
+  return ::GetExitCodeProcess(process.Get(), &code) && code != STILL_ACTIVE;
 }
 
 void RemoveFile(const std::wstring& path) {
@@ -216,7 +206,7 @@ DosDateTime WindowsFileSystem::FileAge(const std::string& path, std::int64_t& in
   WIN32_FIND_DATAW data;
   if (path.empty())
     return kNoFile;
-  if (!FindFirst(path, data, nullptr)) {
+  if (!FindFirst(path, data, 0)) {
     const DWORD error = ::GetLastError();
     if (IsAbsence(error))
       return kNoFile;
@@ -230,8 +220,10 @@ DosDateTime WindowsFileSystem::FileAge(const std::string& path, std::int64_t& in
 }
 
 bool WindowsFileSystem::CreateDirectory(const std::string& path, const std::string& /*model*/) {
-  if (path.empty() || !::CreateDirectoryW(ApiPath(path).c_str(), nullptr))
+  if (path.empty())
     return false;
+  if (!::CreateDirectoryW(ApiPath(path).c_str(), nullptr))
+    return Failed();
   const char last = path.back();
   std::lock_guard lock(share_->mutex);
   // It holds no stale temporary file.
@@ -248,25 +240,25 @@ void WindowsFileSystem::SweepOnce(const std::string& directory) {
       return;
   }
   WIN32_FIND_DATAW data;
-  HANDLE find;
-  if (!FindFirst(directory + kTemporaryMask, data, &find))
+  const ScopedFindHandle find = FindFirst(directory + kTemporaryMask, data,
+                                          FIND_FIRST_EX_LARGE_FETCH);
+  if (!find)
     return;
   do {
     const std::string name = Utf8Text(data.cFileName);
     if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && StaleTemporary(name))
       RemoveFile(ApiPath(directory + name));
-  } while (::FindNextFileW(find, &data));
-  ::FindClose(find);
+  } while (::FindNextFileW(find.Get(), &data));
 }
 
 bool WindowsFileSystem::Scan(const std::string& pattern, unsigned attributeSet,
                              std::vector<SearchEntry>& entries) {
   entries.clear();
-  WIN32_FIND_DATAW data;
-  HANDLE find;
   if (pattern.empty())
     return true;
-  if (!FindFirst(pattern, data, &find)) {
+  WIN32_FIND_DATAW data;
+  const ScopedFindHandle find = FindFirst(pattern, data, FIND_FIRST_EX_LARGE_FETCH);
+  if (!find) {
     // Nothing matches, no such directory, or a mask no name can match.
     const DWORD error = ::GetLastError();
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
@@ -286,27 +278,25 @@ bool WindowsFileSystem::Scan(const std::string& pattern, unsigned attributeSet,
                      : std::int64_t(SizeOf(data.nFileSizeHigh, data.nFileSizeLow));
     entry.stamp = StampOf(data.ftLastWriteTime);
     entry.instant = InstantOfTime(data.ftLastWriteTime);
-  } while (::FindNextFileW(find, &data));
-  const bool complete = ::GetLastError() == ERROR_NO_MORE_FILES;
-  ::FindClose(find);
-  return complete;
+  } while (::FindNextFileW(find.Get(), &data));
+  return ::GetLastError() == ERROR_NO_MORE_FILES;
 }
 
 bool WindowsFileSystem::ReadWholeFile(const std::string& path, std::string& bytes) {
   // Read sharing only: a file that another program is writing is not read.
-  const HANDLE file = ::CreateFileW(ApiPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ,
-                                    nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-  if (file == INVALID_HANDLE_VALUE)
+  const ScopedKernelHandle file(::CreateFileW(ApiPath(path).c_str(), GENERIC_READ,
+                                             FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                             FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!file)
     return false;
-  bool read = ::GetFileType(file) == FILE_TYPE_DISK;
+  bool read = ::GetFileType(file.Get()) == FILE_TYPE_DISK;
   bytes.clear();
   char buffer[65536];
   for (DWORD got = 1; read && got > 0;) {
-    read = ::ReadFile(file, buffer, sizeof buffer, &got, nullptr);
+    read = ::ReadFile(file.Get(), buffer, sizeof buffer, &got, nullptr);
     if (read)
       bytes.append(buffer, got);
   }
-  ::CloseHandle(file);
   return read;
 }
 
@@ -314,12 +304,20 @@ FileSystem::Handle WindowsFileSystem::OpenSource(const std::string& path) {
   const HANDLE file = ::CreateFileW(ApiPath(path).c_str(), GENERIC_READ,
                                     FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                     FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-  if (file == INVALID_HANDLE_VALUE)
+  if (file == INVALID_HANDLE_VALUE) {
+    // A directory is refused so: it is no file, not a denied one.
+    Failed();
+    const DWORD attributes = ::GetFileAttributesW(ApiPath(path).c_str());
+    if (lastError_ == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & FILE_ATTRIBUTE_DIRECTORY))
+      lastError_ = 0;
     return kNoHandle;
+  }
   BY_HANDLE_FILE_INFORMATION information;
-  if (::GetFileType(file) != FILE_TYPE_DISK ||
-      !::GetFileInformationByHandle(file, &information) ||
-      (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+  const bool regular = ::GetFileType(file) == FILE_TYPE_DISK;  // not a device or a pipe
+  const bool known = regular && ::GetFileInformationByHandle(file, &information);
+  if (!known || (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    lastError_ = regular && !known ? int(::GetLastError()) : 0;  // no file: no error
     ::CloseHandle(file);
     return kNoHandle;
   }
@@ -331,8 +329,14 @@ FileSystem::Handle WindowsFileSystem::OpenSource(const std::string& path) {
 
 FileSystem::TargetState WindowsFileSystem::CheckTarget(const std::string& target) {
   const DWORD attributes = ::GetFileAttributesW(ApiPath(target).c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES)
-    return ::GetLastError() == ERROR_FILE_NOT_FOUND ? TargetState::kAbsent : TargetState::kKept;
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    // Anything else than its absence (a missing folder, a denied look-up)
+    // keeps the copy from being made, with its reason.
+    if (::GetLastError() == ERROR_FILE_NOT_FOUND)
+      return TargetState::kAbsent;
+    Failed();
+    return TargetState::kKept;
+  }
   constexpr DWORD kKept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
                           FILE_ATTRIBUTE_DIRECTORY;
   return (attributes & kKept) == 0 ? TargetState::kReplaceable : TargetState::kKept;
@@ -345,8 +349,7 @@ FileSystem::Handle WindowsFileSystem::CreateTemporary(const std::string& target,
   if (!TemporaryCleanup::BeginCreation())
     return kNoHandle;  // the process is ending
   HANDLE file = INVALID_HANDLE_VALUE;
-  for (int attempt = 0; attempt < TemporaryName::kAttempts && file == INVALID_HANDLE_VALUE;
-       ++attempt) {
+  for (int attempt = 0; attempt < TemporaryName::kAttempts; ++attempt) {
     const std::string path =
         directory + TemporaryName::Make(::GetCurrentProcessId(), ++share_->temporaryCounter);
     const std::wstring apiPath = ApiPath(path);
@@ -358,9 +361,11 @@ FileSystem::Handle WindowsFileSystem::CreateTemporary(const std::string& target,
     if (file != INVALID_HANDLE_VALUE) {
       TemporaryCleanup::Mark(apiPath);
       temporaryPath = path;
-    } else if (::GetLastError() != ERROR_FILE_EXISTS) {
       break;
     }
+    Failed();
+    if (lastError_ != ERROR_FILE_EXISTS)
+      break;
   }
   TemporaryCleanup::EndCreation();
   return FromWin(file);
@@ -400,18 +405,19 @@ bool WindowsFileSystem::CopyStampAndMode(Handle /*source*/, Handle temporary) {
   basic.LastWriteTime.QuadPart = sourceWriteTime_;
   const DWORD attributes = sourceAttributes_ & kCarriedAttributes;
   basic.FileAttributes = attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
-  return ::SetFileInformationByHandle(ToWin(temporary), FileBasicInfo, &basic, sizeof basic);
+  return ::SetFileInformationByHandle(ToWin(temporary), FileBasicInfo, &basic, sizeof basic) ||
+         Failed();
 }
 
 bool WindowsFileSystem::CloseTemporary(Handle temporary) {
-  return ::CloseHandle(ToWin(temporary));
+  return ::CloseHandle(ToWin(temporary)) || Failed();
 }
 
 bool WindowsFileSystem::ReplaceTarget(const std::string& temporaryPath,
                                       const std::string& target, bool overwrite) {
   if (!::MoveFileExW(ApiPath(temporaryPath).c_str(), ApiPath(target).c_str(),
                      overwrite ? MOVEFILE_REPLACE_EXISTING : 0))
-    return false;
+    return Failed();
   TemporaryCleanup::Unmark();
   return true;
 }

@@ -368,6 +368,10 @@ void TestLogoFiles::autoRunOfTheProgramExitsOnItsOwn() {
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
   environment.insert("QT_QPA_PLATFORM", QGuiApplication::platformName());
   program.setProcessEnvironment(environment);
+  // Not to pipes: on Windows an AUTO run whose output goes to one runs in
+  // the console.
+  program.setStandardOutputFile(QProcess::nullDevice());
+  program.setStandardErrorFile(QProcess::nullDevice());
   program.setWorkingDirectory(QString::fromStdString(tree_->Root()));
   program.start(QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(TRASVEX_PROGRAM),
                 {"-reverse", "auto"});

@@ -132,43 +132,77 @@ class Program : public ConsoleRun {
     return desktop.data();
   }
 
-  // Its CR LF line ends are read as LF. The program is found from the test's
-  // own folder, since the build's paths may mean nothing here (Wine).
-  int Start(const std::string& arguments, std::string* output = nullptr) {
+  // A pipe whose writing end the program inherits.
+  struct Pipe {
+    Pipe() {
+      SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+      if (::CreatePipe(&read, &write, &inherited, 0))
+        ::SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
+    }
+    ~Pipe() {
+      ::CloseHandle(read);
+      ::CloseHandle(write);
+    }
+    Pipe(const Pipe&) = delete;
+    Pipe& operator=(const Pipe&) = delete;
+    // All that comes until every writer has closed it, CR LF read as LF.
+    std::string ReadToEnd() {
+      ::CloseHandle(write);
+      write = nullptr;
+      std::string text;
+      char buffer[4096];
+      for (DWORD got = 0; ::ReadFile(read, buffer, sizeof buffer, &got, nullptr) && got;)
+        text.append(buffer, got);
+      std::erase(text, '\r');
+      return text;
+    }
+    HANDLE read = nullptr, write = nullptr;
+  };
+
+  // The program is found from the test's own folder, since the build's paths
+  // may mean nothing here (Wine). With |errors| the errors are read apart
+  // from the output, through a pipe of their own. |visible| starts it on
+  // this process's desktop, which a user sees (under Wine, the stage's
+  // virtual display), rather than on a hidden one.
+  int Start(const std::string& arguments, std::string* output = nullptr,
+            std::string* errors = nullptr, bool visible = false) {
     wchar_t self[MAX_PATH];
     const std::wstring tests(self, ::GetModuleFileNameW(nullptr, self, MAX_PATH));
     std::wstring command = L"\"" + tests.substr(0, tests.rfind(L'\\') + 1) +
                            WideText(TRASVEX_PROGRAM) + L"\" " + WideText(arguments);
-    SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
-    HANDLE read, write;
-    if (!::CreatePipe(&read, &write, &inherited, 0))
+    Pipe out, err;
+    if (!out.read || !err.read)
       return -1;
-    ::SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
-    startup.lpDesktop = HiddenDesktop();
+    startup.lpDesktop = visible ? nullptr : HiddenDesktop();
     startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = startup.hStdError = write;
+    startup.hStdOutput = out.write;
+    startup.hStdError = errors ? err.write : out.write;
     PROCESS_INFORMATION process{};
     const bool started = ::CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0,
                                           nullptr, WideText(tree_.Root()).c_str(), &startup,
                                           &process);
-    ::CloseHandle(write);
-    std::string text;
-    char buffer[4096];
-    for (DWORD got = 0; started && ::ReadFile(read, buffer, sizeof buffer, &got, nullptr) && got;)
-      text.append(buffer, got);
-    ::CloseHandle(read);
+    std::string text, errorText;
+    std::thread outputReader([&] { text = out.ReadToEnd(); });
+    std::thread errorReader([&] { errorText = err.ReadToEnd(); });
     DWORD status = DWORD(-1);
     if (started) {
+      // A program that waits for a user (a window, a message box) fails
+      // the case rather than holding the suite.
+      if (::WaitForSingleObject(process.hProcess, 60000) == WAIT_TIMEOUT)
+        ::TerminateProcess(process.hProcess, DWORD(-1));
       ::WaitForSingleObject(process.hProcess, INFINITE);
       ::GetExitCodeProcess(process.hProcess, &status);
       ::CloseHandle(process.hProcess);
       ::CloseHandle(process.hThread);
     }
-    std::erase(text, '\r');
+    outputReader.join();
+    errorReader.join();
     if (output)
       *output = text;
+    if (errors)
+      *errors = errorText;
     return int(status);
   }
 #else
@@ -340,6 +374,20 @@ TEST_F(ConsoleRun, ASignalRemovesTheTemporaryOfAThreadStartedAfterManyEnded) {
   EXPECT_TRUE(copying);
   EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
   EXPECT_EQ(TemporariesBelow(P("dst")), std::vector<std::string>());
+}
+#endif
+
+#ifdef _WIN32
+// Started from a script on a desktop that a user sees, with the output and
+// the errors sent to pipes: an AUTO run writes there, as it does without a
+// display, and its exit status is the console run's.
+TEST_F(Program, AnAutoRunWhoseOutputIsRedirectedRunsInTheConsole) {
+  tree_.Add("src/a.txt 2020-01-01 00:00:00");
+  WriteConfig({"dst = falta", "", "dst = src"});
+  std::string output, errors;
+  EXPECT_EQ(Start("lista.rtf AUTO LIST", &output, &errors, true), 1);
+  EXPECT_EQ(output, Dated("2020/01/01 00:00:00") + "\tsrc\ta\t.TXT\t     0K\t  0\n");
+  EXPECT_EQ(errors, "ERROR: el directorio falta no existe!\nArchs (1): 1 exitos, 0 fallos.\n");
 }
 #endif
 

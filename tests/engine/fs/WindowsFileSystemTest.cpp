@@ -383,6 +383,70 @@ TEST_F(WindowsFiles, NamesThatCannotBeAreNoFileAndErrorsHaveWords) {
   }
 }
 
+// A copy that the system refuses carries the system's reason, from whichever
+// step failed; a target that is kept, or a source that is no file, is no
+// error of the system.
+TEST_F(WindowsFiles, AFailedCopyCarriesTheSystemsReason) {
+  using End = FileSystem::CopyEnd;
+  tree_.Add("src/a.txt 2020-01-01 00:00:00");
+  tree_.Add("src/carpeta/");
+  tree_.Add("dst/lectura.txt 2019-01-01 00:00:00");
+  SetAttributes("dst/lectura.txt", FILE_ATTRIBUTE_READONLY);
+  const struct {
+    const char* source;
+    const char* target;
+    bool targetAbsent;
+    End end;
+    DWORD error;
+  } cases[] = {
+      {"src/falta.txt", "dst/a.txt", false, End::kFailed, ERROR_FILE_NOT_FOUND},
+      {"src/carpeta", "dst/carpeta", false, End::kFailed, 0},
+      {"src/a.txt", "dst/lectura.txt", false, End::kKept, 0},
+      {"src/a.txt", "falta/a.txt", false, End::kFailed, ERROR_PATH_NOT_FOUND},
+      {"src/a.txt", "falta/a.txt", true, End::kFailed, ERROR_PATH_NOT_FOUND},
+  };
+  for (const auto& row : cases) {
+    SCOPED_TRACE(std::string(row.source) + " -> " + row.target);
+    const FileSystem::CopyResult copy = fs_->CopyFile(P(row.source), P(row.target),
+                                                      row.targetAbsent);
+    EXPECT_EQ(copy.end, row.end);
+    EXPECT_EQ(DWORD(copy.error), row.error);
+    if (copy.error != 0) {
+      EXPECT_FALSE(fs_->ErrorText(copy.error).starts_with("error "));
+    }
+  }
+  EXPECT_EQ(tree_.List("dst"), Names{"lectura.txt"});  // no temporary left
+  EXPECT_EQ(tree_.Read("dst/lectura.txt"), "dst/lectura.txt");
+}
+
+// A file that appears at the target while the copy is made is not replaced:
+// the rename is refused with the system's reason, unless that file is the
+// source's copy (another run's).
+TEST_F(WindowsFiles, AFileThatAppearedRefusesTheRenameWithItsReason) {
+  tree_.Add("src/a.txt 2020-01-01 00:00:00");
+  tree_.Add("otra.txt 2021-01-01 00:00:00");
+  tree_.Add("dst/");
+  for (const char* appeared : {"otra.txt", "src/a.txt"}) {
+    SCOPED_TRACE(appeared);
+    ::DeleteFileW(WideText(P("dst/a.txt")).c_str());
+    FaultyFileSystem faulty(*fs_);
+    faulty.beforeCall = [&](FaultyFileSystem::Operation operation, const std::string& target) {
+      if (operation == FaultyFileSystem::Operation::kReplaceTarget)
+        ::CopyFileW(WideText(P(appeared)).c_str(), WideText(target).c_str(), TRUE);
+    };
+    const FileSystem::CopyResult copy = faulty.CopyFile(P("src/a.txt"), P("dst/a.txt"));
+    EXPECT_EQ(tree_.Read("dst/a.txt"), appeared);
+    EXPECT_EQ(tree_.List("dst"), Names{"a.txt"});
+    if (appeared == std::string("src/a.txt")) {
+      EXPECT_EQ(copy.end, FileSystem::CopyEnd::kCopied);
+      continue;
+    }
+    EXPECT_EQ(copy.end, FileSystem::CopyEnd::kFailed);
+    EXPECT_TRUE(copy.error == ERROR_ALREADY_EXISTS || copy.error == ERROR_FILE_EXISTS)
+        << copy.error;
+  }
+}
+
 // The console's handler, in a process of its own that the console's default
 // action then ends: the temporary file being written goes, and no copy
 // starts afterwards.
