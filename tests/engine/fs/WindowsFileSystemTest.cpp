@@ -317,7 +317,8 @@ TEST_F(WindowsFiles, ARunRemovesTheTemporaryFilesOfEndedProcessesOnly) {
   // Another process that runs meanwhile: this program, held before it starts.
   wchar_t self[MAX_PATH];
   std::wstring command(self, ::GetModuleFileNameW(nullptr, self, MAX_PATH));
-  STARTUPINFOW startup{sizeof startup};
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
   PROCESS_INFORMATION other{};
   ASSERT_TRUE(::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED,
                                nullptr, nullptr, &startup, &other));
