@@ -32,6 +32,7 @@
 #include "console/CommandLine.h"
 #include "console/ConsoleHost.h"
 #include "console/GeneralError.h"
+#include "HeldRepaints.h"
 #include "HintStyle.h"
 #include "LogoStrs.h"
 #include "ResultsGridModel.h"
@@ -591,11 +592,16 @@ void TLogoAppForm::ProcessEvents() {
   const bool newFile = std::exchange(newFileShown_, false);
   if (pumpClock_.isValid() && pumpClock_.elapsed() < kPumpIntervalMs) {
     if (newFile)
-      QCoreApplication::processEvents();
+      ProcessInput();
     return;
   }
   QCoreApplication::processEvents();
   pumpClock_.start();
+}
+
+void TLogoAppForm::ProcessInput() {
+  const HeldRepaints held(this);
+  QCoreApplication::processEvents();
 }
 
 RunOptions TLogoAppForm::Options() {

@@ -121,6 +121,10 @@ class TLogoAppForm : public QMainWindow, public RunHost {
   // they keep no-break spaces and line separators.
   QStringList EditorLines() const;
 
+  // Processes the pending events but leaves the window's repaint to the
+  // next full pump.
+  void ProcessInput();
+
   void CreateSpeedPanel();
   void CreatePages();
   void AddPage(const char* name, const QString& title, QWidget* content);
