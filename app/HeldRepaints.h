@@ -24,6 +24,9 @@ class HeldRepaints : public QObject {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // Asks again for what was held.
+  void Release();
+
   struct Held {
     QPointer<QObject> receiver;
     QEvent::Type type;

@@ -167,9 +167,9 @@ class TLogoAppForm : public QMainWindow, public RunHost {
   bool listaCopia_ = false;
   int messagesShown_ = 0;
   bool stopRequested_ = false;
-  bool hideMessages_ = false;     // the run's later messages are not shown
-  QStringList hiddenMessages_;    // each with its reason
-  bool newFileShown_ = false;     // panel 1 has named a file since the last pump
+  bool hideMessages_ = false;   // the run's later messages are not shown
+  QStringList hiddenMessages_;  // each with its reason
+  bool newFileShown_ = false;   // panel 1 has named a file since the last pump
   bool quitRequested_ = false;  // the window was closed during a run
   int sortColumn_ = 0;          // column of the grid's selected cell
   QString hint_;
