@@ -29,11 +29,13 @@
 #include <QWindow>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 #include "About.h"
 #include "console/CommandLine.h"
 #include "console/ConsoleHost.h"
 #include "console/GeneralError.h"
+#include "HeldRepaints.h"
 #include "HintStyle.h"
 #include "LogoStrs.h"
 #include "ProgramIcon.h"
@@ -53,6 +55,17 @@ QIcon ButtonIcon(const QString& image) {
   QIcon icon(":/images/" + image + ".png");
   icon.addFile(":/images/" + image + "-disabled.png", {}, QIcon::Disabled);
   return icon;
+}
+
+// A box of a run: no icon, the application's title, |text| as it is, and one
+// "OK" that both Enter and Esc press.
+void SetUpRunBox(QMessageBox& box, const QString& text) {
+  box.setWindowTitle(QCoreApplication::applicationName());
+  box.setTextFormat(Qt::PlainText);
+  box.setText(text);
+  box.setStandardButtons(QMessageBox::Ok);
+  box.setDefaultButton(QMessageBox::Ok);
+  box.setEscapeButton(QMessageBox::Ok);
 }
 
 }  // namespace
@@ -115,6 +128,8 @@ void TLogoAppForm::CreateSpeedPanel() {
   connect(CopyBtn, &QToolButton::clicked, this, &TLogoAppForm::CopyBtnClick);
   connect(CambiarBtn, &QToolButton::clicked, this, &TLogoAppForm::CambiarBtnClick);
   connect(ExitBtn, &QToolButton::clicked, this, &TLogoAppForm::FileExit);
+  AddButtonKey(CopyBtn, Qt::Key_F5);
+  AddButtonKey(CambiarBtn, Qt::Key_F6);
 
   const struct {
     QCheckBox*& box;
@@ -154,6 +169,14 @@ QToolButton* TLogoAppForm::AddButton(const char* name, const char* hint, const c
   button->setGeometry(x, 3, 25, 25);
   button->setFocusPolicy(Qt::NoFocus);
   return button;
+}
+
+void TLogoAppForm::AddButtonKey(QToolButton* button, const QKeySequence& key) {
+  auto* action = new QAction(this);
+  action->setShortcut(key);
+  addAction(action);
+  connect(action, &QAction::triggered, button, &QToolButton::click);
+  button->setToolTip(button->toolTip() + " (" + key.toString(QKeySequence::NativeText) + ")");
 }
 
 void TLogoAppForm::CreatePages() {
@@ -261,20 +284,26 @@ void TLogoAppForm::CreateMenu() {
   const struct {
     const char* text;
     const char* hint;
+    QKeySequence key;
     void (TLogoAppForm::*handler)();
   } items[] = {
-      {"&Nueva", "Crear una nueva configuración", &TLogoAppForm::FileNew},
-      {"&Abrir...", "Abrir una configuración", &TLogoAppForm::FileOpen},
-      {"&Salvar", "Salvar", &TLogoAppForm::FileSave},
-      {"Salvar &Como...", "Salvar con un nombre diferente", &TLogoAppForm::FileSaveAs},
-      {"&Terminar", "Salir de la aplicación", &TLogoAppForm::FileExit},
+      {"&Nueva", "Crear una nueva configuración", QKeySequence::New, &TLogoAppForm::FileNew},
+      {"&Abrir...", "Abrir una configuración", QKeySequence::Open, &TLogoAppForm::FileOpen},
+      {"&Salvar", "Salvar", QKeySequence::Save, &TLogoAppForm::FileSave},
+      {"Salvar &Como...", "Salvar con un nombre diferente", {}, &TLogoAppForm::FileSaveAs},
+      {"&Terminar", "Salir de la aplicación", Qt::ALT | Qt::Key_X, &TLogoAppForm::FileExit},
+      {"&Detener", "Detener la ejecución en curso", Qt::Key_Escape, &TLogoAppForm::Detener},
   };
   for (const auto& item : items) {
     QAction* action = archivo->addAction(item.text);
     action->setStatusTip(item.hint);
+    action->setShortcut(item.key);
     connect(action, &QAction::triggered, this, item.handler);
+    if (item.handler == &TLogoAppForm::Detener)
+      DetenerItem = action;
   }
-  archivo->actions().back()->setShortcut(QKeySequence(Qt::ALT | Qt::Key_X));
+  // Outside a run Esc is left to the focused control.
+  DetenerItem->setEnabled(false);
   QMenu* ayuda = bar->addMenu("A&yuda");
   connect(ayuda->addAction("&Acerca de..."), &QAction::triggered, this, &TLogoAppForm::About);
   // A menu's title, highlighted as the menu opens, has no hint; neither has
@@ -370,7 +399,7 @@ void TLogoAppForm::FormCreate(const std::vector<std::string>& arguments) {
     return;
   SetCaption();
   if (autoEjecutar_) {
-    const int status = messagesShown_ == 0 ? 0 : 1;
+    const int status = messagesShown_ == 0 && !distribuidor_.Stopped() ? 0 : 1;
     QTimer::singleShot(0, qApp, [status] { QCoreApplication::exit(status); });
   }
 }
@@ -514,9 +543,14 @@ void TLogoAppForm::About() {
 }
 
 void TLogoAppForm::CopyBtnClick() {
-  distribuidor_.CopyBtnClick();
   if (distribuidor_.Running())
-    return;  // a request from inside the run, ignored by the engine
+    return;  // a request from inside the run, which the engine would ignore
+  stopRequested_ = false;
+  hideMessages_ = false;
+  DetenerItem->setEnabled(true);
+  distribuidor_.CopyBtnClick();
+  DetenerItem->setEnabled(false);
+  ShowHiddenMessages();
   QStringList masks;
   for (const std::string& mask : distribuidor_.Extensions())
     masks << QString::fromStdString(mask);
@@ -527,32 +561,72 @@ void TLogoAppForm::CopyBtnClick() {
 
 void TLogoAppForm::CambiarBtnClick() { distribuidor_.CambiarBtnClick(); }
 
+void TLogoAppForm::Detener() {
+  if (distribuidor_.Running())
+    stopRequested_ = true;
+}
+
 void TLogoAppForm::SGresultsDblClick() {
   grid_->Sort(sortColumn_, distribuidor_.Counters().hechos);
 }
 
 void TLogoAppForm::SetStatus(int panel, const std::string& text) {
   SetPanelText(panel == 0 ? 0 : 1, QString::fromStdString(text));
+  newFileShown_ = newFileShown_ || panel != 0;
 }
 
 void TLogoAppForm::ShowMessage(const std::string& text, const std::string& reason) {
   ++messagesShown_;
   if (quitRequested_)
     return;  // the application is ending: the box closes at once
-  QMessageBox box(QMessageBox::NoIcon, QCoreApplication::applicationName(),
-                  QString::fromStdString(text), QMessageBox::Ok);
-  box.setInformativeText(QString::fromStdString(reason));
-  box.setTextFormat(Qt::PlainText);
-  box.setDefaultButton(QMessageBox::Ok);
-  box.setEscapeButton(QMessageBox::Ok);
+  const QString message = QString::fromStdString(text);
+  const QString why = QString::fromStdString(reason);
+  if (hideMessages_)
+    hiddenMessages_ << (why.isEmpty() ? message : message + " (" + why + ")");
+  else
+    ShowRunMessage(message, why);
+}
+
+void TLogoAppForm::ShowRunMessage(const QString& text, const QString& reason) {
+  QMessageBox box;
+  SetUpRunBox(box, text);
+  box.setInformativeText(reason);
+  // The reason is the system's text: shown as it is, never as markup.
+  if (auto* informative = box.findChild<QLabel*>("qt_msgbox_informativelabel"))
+    informative->setTextFormat(Qt::PlainText);
+  box.setCheckBox(new QCheckBox("No mostrar más errores en esta ejecución"));
+  box.exec();
+  hideMessages_ = box.checkBox()->isChecked();
+}
+
+void TLogoAppForm::ShowHiddenMessages() {
+  const int hidden = int(hiddenMessages_.size());
+  if (hidden == 0 || quitRequested_) {
+    hiddenMessages_.clear();
+    return;
+  }
+  QMessageBox box;
+  SetUpRunBox(box, hidden == 1 ? QString("No se mostró 1 error más.")
+                               : QString("No se mostraron %1 errores más.").arg(hidden));
+  box.setDetailedText(hiddenMessages_.join('\n'));
+  hiddenMessages_.clear();
   box.exec();
 }
 
 void TLogoAppForm::ProcessEvents() {
-  if (pumpClock_.isValid() && pumpClock_.elapsed() < kPumpIntervalMs)
+  const bool newFile = std::exchange(newFileShown_, false);
+  if (pumpClock_.isValid() && pumpClock_.elapsed() < kPumpIntervalMs) {
+    if (newFile)
+      ProcessInput();
     return;
+  }
   QCoreApplication::processEvents();
   pumpClock_.start();
+}
+
+void TLogoAppForm::ProcessInput() {
+  const HeldRepaints held(this);
+  QCoreApplication::processEvents();
 }
 
 RunOptions TLogoAppForm::Options() {

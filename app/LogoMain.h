@@ -14,7 +14,9 @@
 #include "run/RunHost.h"
 #include "fs/FileSystem.h"
 
+class QAction;
 class QCheckBox;
+class QKeySequence;
 class QFrame;
 class QLabel;
 class QPlainTextEdit;
@@ -44,7 +46,7 @@ class TLogoAppForm : public QMainWindow, public RunHost {
   // handler, reads the command line |arguments| (those after the program
   // name) and loads the configuration; with "AUTO" it performs the run and
   // asks the application to end with exit status 0, or 1 when the run
-  // showed a message.
+  // showed a message or was stopped.
   void FormCreate(const std::vector<std::string>& arguments);
 
   // The box that "&Acerca de..." shows; created once by the caller.
@@ -57,7 +59,11 @@ class TLogoAppForm : public QMainWindow, public RunHost {
 
   void SetStatus(int panel, const std::string& text) override;
   void ShowMessage(const std::string& text, const std::string& reason) override;
+  // Processes the pending window events at most every few hundredths of a
+  // second; events already waiting when panel 1 has named a new file are
+  // always processed, so a click takes effect from that file on.
   void ProcessEvents() override;
+  bool StopRequested() override { return stopRequested_; }
   RunOptions Options() override;
   void Encabezados() override;
   void ListarArchivo(int row, const ResultRow& cells) override;
@@ -84,6 +90,8 @@ class TLogoAppForm : public QMainWindow, public RunHost {
   void About();
   void CopyBtnClick();
   void CambiarBtnClick();
+  // "&Detener" and Esc during a run: asks the run to stop.
+  void Detener();
   void SGresultsDblClick();
   // The idle step of the hints: whenever the event loop wakes outside a
   // run's own event pumps, the current hint becomes the hint of the control
@@ -99,6 +107,12 @@ class TLogoAppForm : public QMainWindow, public RunHost {
   // cannot be read.
   bool Inicio(const std::vector<std::string>& arguments);
   void SetCaption();
+  // The box of a run's message, with the check box that hides the run's
+  // later messages.
+  void ShowRunMessage(const QString& text, const QString& reason);
+  // After a run whose later messages were hidden: one box that counts them
+  // and lists them in its details.
+  void ShowHiddenMessages();
   // The general error box: stop icon, the application's title, "OK".
   void GeneralError(const QString& message);
   // Shows the open or save dialog starting at |last|; the chosen name, or
@@ -110,6 +124,10 @@ class TLogoAppForm : public QMainWindow, public RunHost {
   // they keep no-break spaces and line separators.
   QStringList EditorLines() const;
 
+  // Processes the pending events but leaves the window's repaint to the
+  // next full pump.
+  void ProcessInput();
+
   void CreateSpeedPanel();
   void CreatePages();
   void AddPage(const char* name, const QString& title, QWidget* content);
@@ -118,6 +136,9 @@ class TLogoAppForm : public QMainWindow, public RunHost {
   void SetPanelText(int panel, const QString& text);
   void CreateMenu();
   QToolButton* AddButton(const char* name, const char* hint, const char* image, int x);
+  // A key that clicks |button| from anywhere in the window, named in its
+  // tooltip.
+  void AddButtonKey(QToolButton* button, const QKeySequence& key);
   void ApplyGridGeometry();
   // Moves the window, with its frame, into its screen's free area, and
   // shrinks it when it is larger.
@@ -138,6 +159,7 @@ class TLogoAppForm : public QMainWindow, public RunHost {
   QPlainTextEdit* Mparams = nullptr;
   QTableView* SGresults = nullptr;
   QLabel* statusPanels_[2] = {};
+  QAction* DetenerItem = nullptr;  // enabled only during a run
 
   ResultsGridModel* grid_ = nullptr;
   TAboutBox* aboutBox_ = nullptr;
@@ -150,6 +172,10 @@ class TLogoAppForm : public QMainWindow, public RunHost {
   bool autoEjecutar_ = false;
   bool listaCopia_ = false;
   int messagesShown_ = 0;
+  bool stopRequested_ = false;
+  bool hideMessages_ = false;   // the run's later messages are not shown
+  QStringList hiddenMessages_;  // each with its reason
+  bool newFileShown_ = false;   // panel 1 has named a file since the last pump
   bool quitRequested_ = false;  // the window was closed during a run
   int sortColumn_ = 0;          // column of the grid's selected cell
   QString hint_;

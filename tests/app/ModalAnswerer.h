@@ -1,10 +1,12 @@
 // Answers every modal box and file dialog that opens while a test waits on
 // it, and keeps what each showed: message boxes get the key |key|, file
-// dialogs the name |fileName| (or Cancel when it is empty).
+// dialogs the name |fileName| (or Cancel when it is empty). The box number
+// |tickOn| (from 0) has its check box ticked first.
 #pragma once
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPointer>
@@ -21,7 +23,7 @@ class ModalAnswerer : public QObject {
     timer_.start(5);
   }
   struct Seen {
-    QString title, text;
+    QString title, text, informative, details;
     QMessageBox::Icon icon;
     QStringList buttons;
     QString defaultButton;
@@ -29,6 +31,7 @@ class ModalAnswerer : public QObject {
   std::vector<Seen> seen;  // the message boxes
   int dialogs = 0;         // the file dialogs
   Qt::Key key = Qt::Key_Return;
+  int tickOn = -1;
   QString fileName;
   std::function<void(QFileDialog*)> inspect;  // looks at each file dialog first
 
@@ -52,7 +55,10 @@ class ModalAnswerer : public QObject {
       QStringList buttons;
       for (QAbstractButton* button : box->buttons())
         buttons << button->text();
-      seen.push_back({box->windowTitle(), box->text(), box->icon(), buttons,
+      if (int(seen.size()) == tickOn && box->checkBox())
+        box->checkBox()->setChecked(true);
+      seen.push_back({box->windowTitle(), box->text(), box->informativeText(),
+                      box->detailedText(), box->icon(), buttons,
                       box->defaultButton() ? box->defaultButton()->text() : QString()});
       QTest::keyClick(box, key);
     }

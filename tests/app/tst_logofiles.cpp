@@ -6,6 +6,8 @@
 #include <QFileSystemModel>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QTableView>
@@ -350,10 +352,19 @@ void TestLogoFiles::startUpWithAnUnreadableFileKeepsTheInitialTable() {
 }
 
 void TestLogoFiles::autoRunEndsTheProgramWithItsStatus() {
-  for (const auto& [line, status] : {std::pair{"@/dst = @/src", 0}, std::pair{"@/x = @/x", 1}}) {
+  const struct {
+    const char* line;
+    bool stopped;
+    int status;
+  } runs[] = {{"@/dst = @/src", false, 0}, {"@/x = @/x", false, 1}, {"@/dst = @/src", true, 1}};
+  for (const auto& [line, stopped, status] : runs) {
     QString text = line;
     tree_->Write("auto.rtf", text.replace('@', QString::fromStdString(tree_->Root())).toStdString());
     form_ = std::make_unique<TLogoAppForm>();
+    if (stopped)  // at the run's first event pump
+      QTimer::singleShot(0, form_.get(), [this] {
+        form_->menuBar()->actions().first()->menu()->actions().last()->trigger();
+      });
     Start({tree_->Path("auto.rtf"), "AUTO", "LIST"});
     QVERIFY(form_->findChild<QLabel*>("StatusPanel1")->text().startsWith("Archs ("));
     QTimer::singleShot(5000, [] { QCoreApplication::exit(99); });  // never hang

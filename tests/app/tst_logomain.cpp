@@ -12,6 +12,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QSet>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTableView>
@@ -24,10 +25,23 @@
 #include "About.h"
 #include "LogoMain.h"
 #include "ModalAnswerer.h"
+#include "ScopedJobs.h"
 #include "TempTree.h"
 
 using trasvex::TLogoAppForm;
+using trasvex::test::ScopedJobs;
 using trasvex::test::TempTree;
+
+// The window, telling the test each file name that panel 1 shows.
+class WatchedForm : public TLogoAppForm {
+ public:
+  void SetStatus(int panel, const std::string& text) override {
+    TLogoAppForm::SetStatus(panel, text);
+    if (panel == 1 && onFile && !text.starts_with("Archs ("))
+      onFile(QString::fromStdString(text));
+  }
+  std::function<void(const QString&)> onFile;
+};
 
 
 class TestLogoMain : public QObject {
@@ -49,6 +63,10 @@ class TestLogoMain : public QObject {
   void copiarDuringARunIsIgnored();
   void altXDuringARunEndsTheProgramAfterTheRun();
   void altXOutsideARunClosesAtOnce();
+  void escAndDetenerStopARun();
+  void tickedBoxHidesTheRunsLaterMessagesAndListsThem();
+  void checkBoxClickedDuringAListingCountsFromItsFile();
+  void keysReachTheCommands();
   void aboutBoxClosesWithEnterNotEsc();
   void screenshot();
   void benchmarkListing();
@@ -71,9 +89,16 @@ class TestLogoMain : public QObject {
     Find<QPlainTextEdit>("Mparams")->setPlainText(text);
   }
   void Click(const char* button) { QTest::mouseClick(Find<QToolButton>(button), Qt::LeftButton); }
+  QAction* Detener() { return form_->menuBar()->actions().first()->menu()->actions().last(); }
+  // Adds |count| files of |size| bytes to |folder|: f001.txt, f002.txt...
+  void AddFiles(const char* folder, int count, int size) {
+    for (int i = 1; i <= count; ++i)
+      tree_->Add(QString("%1/f%2.txt 2020-01-02 10:00:00 %3").arg(folder).arg(i, 3, 10, QChar('0'))
+                     .arg(size).toStdString());
+  }
 
   std::unique_ptr<TempTree> tree_;
-  std::unique_ptr<TLogoAppForm> form_;
+  std::unique_ptr<WatchedForm> form_;
   std::unique_ptr<ModalAnswerer> boxes_;  // no test waits on a box forever
 };
 
@@ -82,7 +107,7 @@ void TestLogoMain::init() {
       "src/b.txt 2020-01-02 10:00:00 1536", "src/A.doc 2021-05-06 07:08:10 10",
       "src/sub/c.txt 2019-12-31 23:59:58 3", "dst/"});
   boxes_ = std::make_unique<ModalAnswerer>();
-  form_ = std::make_unique<TLogoAppForm>();
+  form_ = std::make_unique<WatchedForm>();
   form_->show();
   QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
 }
@@ -252,7 +277,7 @@ void TestLogoMain::cambiarSwapsTheLines() {
 void TestLogoMain::hintsReachPanelZero() {
   QTest::mouseMove(Find<QToolButton>("CopyBtn"));
   QTRY_COMPARE(Panel(0), QString("Copiar"));
-  QCOMPARE(Find<QToolButton>("CopyBtn")->toolTip(), QString("Copiar"));
+  QCOMPARE(Find<QToolButton>("CopyBtn")->toolTip(), QString("Copiar (F5)"));
   QTest::mouseMove(Find<QPlainTextEdit>("Mparams")->viewport());
   QTRY_COMPARE(Panel(0), QString());
   QTest::mouseMove(Find<QToolButton>("ExitBtn"));
@@ -368,6 +393,99 @@ void TestLogoMain::altXOutsideARunClosesAtOnce() {
   Find<QPlainTextEdit>("Mparams")->setPlainText("sin salvar");
   QTest::keyClick(form_.get(), Qt::Key_X, Qt::AltModifier);
   QVERIFY(!form_->isVisible());
+}
+
+void TestLogoMain::escAndDetenerStopARun() {
+  AddFiles("many", 40, 300000);
+  QCOMPARE(Detener()->statusTip(), QString("Detener la ejecución en curso"));
+  for (const bool esc : {true, false}) {
+    const QString dst = esc ? "esc" : "detener";
+    SetParams({"@/" + dst + " = @/many"});
+    int shown = 0;
+    form_->onFile = [&](const QString&) {
+      if (++shown == 10)
+        QTimer::singleShot(0, this, [&] {
+          esc ? QTest::keyClick(form_.get(), Qt::Key_Escape) : Detener()->trigger();
+        });
+    };
+    QVERIFY(!Detener()->isEnabled());  // Esc outside a run stops no later run
+    QTest::keyClick(form_.get(), Qt::Key_Escape);
+    Click("CopyBtn");
+    QCOMPARE(Panel(0), QString("Ejecución detenida por el usuario."));
+    // The files copied are whole, and no temporary file is left.
+    const std::vector<std::string> copied = tree_->List(dst.toStdString());
+    QCOMPARE(Panel(1), QString("Archs (10): %1 copias, 0 fallos.").arg(copied.size()));
+    for (const std::string& name : copied)
+      QCOMPARE(tree_->Read(dst.toStdString() + "/" + name), tree_->Read("many/" + name));
+  }
+  form_->onFile = nullptr;
+  Click("CopyBtn");  // the next run is not stopped
+  QCOMPARE(Panel(1), QString("Archs (40): 40 copias, 0 fallos."));
+}
+
+void TestLogoMain::tickedBoxHidesTheRunsLaterMessagesAndListsThem() {
+  AddFiles("bad", 5, 1);
+  for (int i = 1; i <= 5; ++i)  // no file can take a folder's place
+    tree_->Add(QString("dst/f%1.txt/").arg(i, 3, 10, QChar('0')).toStdString());
+  SetParams({"@/dst = @/bad"});
+  boxes_->tickOn = 1;
+  Click("CopyBtn");
+  const auto& seen = boxes_->seen;
+  QCOMPARE(seen.size(), std::size_t(3));
+  QCOMPARE(seen[2].text, QString("No se mostraron 3 errores más."));
+  const QString reason = seen[0].informative;
+  QVERIFY(!reason.isEmpty());
+  QSet<QString> failed = {seen[0].text, seen[1].text};
+  for (const QString& line : seen[2].details.split('\n')) {
+    QVERIFY2(line.endsWith(" (" + reason + ")"), qPrintable(line));
+    failed << line.chopped(reason.size() + 3);
+  }
+  QCOMPARE(failed.size(), 5);
+  Click("CopyBtn");  // the next run shows every message
+  QCOMPARE(seen.size(), std::size_t(8));
+}
+
+void TestLogoMain::checkBoxClickedDuringAListingCountsFromItsFile() {
+  AddFiles("ten", 10, 1);
+  SetParams({"@/dst = @/ten"});
+  auto* listado = Find<QCheckBox>("CBListado");
+  for (const char* jobs : {"1", "8"}) {
+    const ScopedJobs scoped(jobs);
+    listado->setChecked(true);
+    // Cleared as panel 1 names the 4th file, ticked at the 7th.
+    QStringList shown, listed;
+    form_->onFile = [&](const QString& name) {
+      shown << name;
+      if (shown.size() == 4 || shown.size() == 7)
+        QMetaObject::invokeMethod(listado, "click", Qt::QueuedConnection);
+    };
+    Click("CopyBtn");
+    for (int row = 1; row <= 10; ++row)
+      if (!Cell(row, 2).isEmpty())
+        listed << Cell(row, 2) + Cell(row, 3).toLower();
+    QCOMPARE(listed, shown.mid(0, 3) + shown.mid(6));
+  }
+}
+
+void TestLogoMain::keysReachTheCommands() {
+  SetParams({"@/dst = @/src"});
+  QCOMPARE(Find<QToolButton>("CambiarBtn")->toolTip(), QString("Cambiar (F6)"));
+  const struct {
+    QKeyCombination key;
+    std::function<bool()> done;
+  } keys[] = {
+      {Qt::Key_F5, [&] { return Panel(1) == "Archs (3): 3 copias, 0 fallos."; }},
+      {Qt::Key_F6, [&] { return form_->Line(0).ends_with("/dst"); }},
+      {Qt::CTRL | Qt::Key_O, [&] { return boxes_->dialogs == 1; }},
+      {Qt::CTRL | Qt::Key_S, [&] { return boxes_->dialogs == 2; }},  // a new list asks a name
+      {Qt::CTRL | Qt::Key_N, [&] { return form_->LineCount() == 0; }},
+  };
+  for (const auto& k : keys) {
+    form_->activateWindow();  // a dialog closed before may leave no window active
+    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+    QTest::keyClick(form_.get(), k.key.key(), k.key.keyboardModifiers());
+    QVERIFY2(k.done(), qPrintable(QKeySequence(k.key).toString()));
+  }
 }
 
 void TestLogoMain::aboutBoxClosesWithEnterNotEsc() {
