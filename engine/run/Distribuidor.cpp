@@ -377,8 +377,7 @@ void Distribuidor::Flush(std::shared_ptr<FileBatch>& batch, bool alone) {
       [this, batch] {
         std::vector<FileWork*> copies;
         for (FileWork& file : batch->files)
-          if (Examine(batch, file))
-            copies.push_back(&file);
+          Examine(batch, file, copies);
         StartCopies(batch, copies);
       });
   batch.reset();
@@ -401,40 +400,52 @@ void Distribuidor::Settle(FileBatch& batch) {
     unsettled_.Settle(batch.destination);
 }
 
-bool Distribuidor::Examine(const std::shared_ptr<FileBatch>& batch, FileWork& file) {
+void Distribuidor::Examine(const std::shared_ptr<FileBatch>& batch, FileWork& file,
+                           std::vector<FileWork*>& copies) {
   Pump();
   if (Stopping()) {  // no file is examined after a stop
     Settle(*batch);
-    return false;
+    return;
   }
   ++counters_.examinados;
   const SearchEntry& entry = file.entry;
   if (file.age == kLookUpFailed) {
     // Neither missing nor present: nothing is listed or copied over it.
-    queue_->SettleAll();
+    SettleCopiesBefore(batch, copies);
     Fail(kUnexaminable + file.target, fs_.ErrorText(file.error));
     Settle(*batch);
-    return false;
+    return;
   }
   const char tag = ListingRow::Tag(entry, file.age, file.instant);
   const bool qualifies = tag == '+' || tag == '0' || (tag == '-' && !host_.Options().recientes);
   if (!qualifies) {
     Settle(*batch);
-    return false;
+    return;
   }
   host_.SetStatus(1, entry.name);
   shownFile_ = entry.name;
   host_.ProcessEvents();
   lastPump_ = CopyProgress::Clock::now();
   const RunOptions options = host_.Options();
-  if (options.listado && options.listaCopia)
+  if (!options.listado) {
+    copies.push_back(&file);
+    return;
+  }
+  // A row is numbered after the copies picked before it (in a run whose
+  // "Listado" was ticked part of the way), as one worker numbers it.
+  SettleCopiesBefore(batch, copies);
+  if (options.listaCopia)
     ListarArchivo(ListingRow::Copied(entry.name, batch->directory, batch->destination));
-  else if (options.listado)
-    ListarArchivo(ListingRow::Listed(entry, tag, batch->directory, FormateeFecha(entry.stamp)));
   else
-    return true;
+    ListarArchivo(ListingRow::Listed(entry, tag, batch->directory, FormateeFecha(entry.stamp)));
   Settle(*batch);
-  return false;
+}
+
+void Distribuidor::SettleCopiesBefore(const std::shared_ptr<FileBatch>& batch,
+                                      std::vector<FileWork*>& copies) {
+  StartCopies(batch, copies);
+  copies.clear();
+  queue_->SettleAll();
 }
 
 // The copies may run on a worker, a few at a time; they are counted on this

@@ -130,9 +130,13 @@ class Distribuidor {
   // Hands the files gathered in |batch| to the queue and empties it.
   void Flush(std::shared_ptr<FileBatch>& batch, bool alone);
   void LookUp(FileBatch& batch, FileSystem& fileSystem) const;
-  // True when |file| is to be copied.
-  bool Examine(const std::shared_ptr<FileBatch>& batch, FileWork& file);
+  // Counts |file|, tags it, and lists it or adds it to |copies|.
+  void Examine(const std::shared_ptr<FileBatch>& batch, FileWork& file,
+               std::vector<FileWork*>& copies);
   void StartCopies(const std::shared_ptr<FileBatch>& batch, const std::vector<FileWork*>& files);
+  // Starts |copies| and waits until every copy started has been counted, so
+  // that what comes next comes after them as with one worker.
+  void SettleCopiesBefore(const std::shared_ptr<FileBatch>& batch, std::vector<FileWork*>& copies);
   // Copies one file, on whichever thread runs it, and notes the outcome,
   // which CountCopy then counts on the walk's thread.
   void CopiarArchivo(FileSystem& fileSystem, const FileBatch& batch, FileWork& file);

@@ -4,6 +4,7 @@
 // a long copy shows how far it has come; with one worker as with eight.
 #include <algorithm>
 #include <filesystem>
+#include <map>
 
 #include "EngineFixture.h"
 #include "FaultyFileSystem.h"
@@ -126,7 +127,7 @@ TEST_F(RunControl, AFailureNamesItsFileBeforeItsMessage) {
 TEST_F(RunControl, ACheckBoxChangedMidRunTakesEffectAtTheFileShown) {
   for (int i = 0; i < 10; ++i)
     tree_.Add("src/f" + std::to_string(i) + ".txt 2022-01-01 00:00:00");
-  std::vector<Names> rows;
+  std::vector<std::map<int, ResultRow>> rows;
   for (const char* jobs : {"1", "8"}) {
     SCOPED_TRACE(jobs);
     std::filesystem::remove_all(P("dst"));
@@ -139,15 +140,13 @@ TEST_F(RunControl, ACheckBoxChangedMidRunTakesEffectAtTheFileShown) {
       host_.options.listado = shown < 4 || shown >= 7;
     };
     RunSlowly(jobs, {"@/dst = @/src"});
-    Names names;
-    for (const ResultRow& row : host_.Rows())
-      names.push_back(row[2]);
-    rows.push_back(names);
+    rows.push_back(host_.rows);  // numbered as they come
     EXPECT_EQ(tree_.List("dst").size(), 3u);
   }
   host_.onProcessEvents = nullptr;
   EXPECT_EQ(rows[0], rows[1]);
   EXPECT_EQ(rows[0].size(), 7u);
+  EXPECT_EQ(rows[0].rbegin()->first, 10);  // the copies between took their numbers
 }
 
 }  // namespace
