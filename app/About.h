@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The About box: product name, version and credits, created once at start-up
 // and shown again each time it is asked for.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading and writing a configuration file: the parameter list as plain text,
 // lines joined with CR LF. A file is written back in the encoding it was
 // read in (UTF-8, with or without a byte order mark, UTF-16, or the system's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // While it lives, the repaints and relayouts that the widgets of one window
 // ask for are held back; it asks for them again as it ends. Events pumped
 // meanwhile (clicks, keys, queued calls) are handled as usual, without the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The application's style with the hint timing of the tool-bar buttons:
 // a tooltip appears after the pointer rests for half a second.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window: tool-bar panel, parameter editor, results table, status
 // bar and menu. It carries out the commands and is the run host through
 // which the engine reaches the user.

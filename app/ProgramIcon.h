@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's icon, for the window, the task bar and the About box.
 #pragma once
 

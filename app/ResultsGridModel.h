@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The results table as a Qt item model: row 0 of the table is the view's
 // header, rows 1 and up are the view's rows 0 and up. Every change goes
 // through here so that the view hears of it.

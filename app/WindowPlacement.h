@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where a top-level window goes on its screen.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The single-threaded floor of a no-op run: what one thread spends to learn
 // that nothing needs copying, done the way a plain tool would.
 //   floor SRC DST

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes one of the benchmark trees, the same bytes, names and stamps on
 // every run:
 //   make-tree small DIR   20,000 files of 1-16 KiB in 400 directories, 4 levels

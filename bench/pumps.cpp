@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs a parameter list through the engine as the window does, with a host
 // that only notes when the window's events would be processed, and prints
 // the longest time the window would have gone without them.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The longest time the window would go without its events processed during
 # a run, with one worker and with 32, as the engine drives it (bench/pumps.cpp:
 # the engine with a host that notes each pump):

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Benchmarks the unattended run against rsync and cp on the same generated
 # trees, in one run, the commands taking turns:
 #   S1 initial copy of 'small'        S4 no-op over 'many', also against floor

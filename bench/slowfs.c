@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A passthrough file system that makes a local folder answer like a network
 // share, for the benchmarks: every request waits a fixed delay, then is
 // forwarded to the backing folder. FUSE's multi-threaded loop serves

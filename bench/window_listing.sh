@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A listing run over 100,000 files in the window (offscreen) against the
 # unattended console listing of the same tree, and the sorts of the listed
 # rows by each column. Prints the times and the ratio window/console (the

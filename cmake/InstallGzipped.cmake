@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs |file| as |name|.gz in |destination|, compressed as Debian asks:
 # at the highest level and without the original's name and time, so that
 # the same text always gives the same bytes.

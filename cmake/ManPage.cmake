@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Writes the manual page of the program from its usage text, so that the two
 # say the same, followed by further texts in the same layout that only the
 # page carries. The layout: in the usage text, "Usage:" lines first; then

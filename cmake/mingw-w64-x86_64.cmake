@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Cross-compiles for 64-bit Windows with Debian's mingw-w64 (the posix thread
 # model: g++-mingw-w64-x86-64-posix). The runtime is linked statically, so
 # the executables run without any mingw DLL beside them.

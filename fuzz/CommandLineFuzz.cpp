@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command line: the input is the arguments separated by NUL bytes.
 #include <cstddef>
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The configuration-file reader: lines never hold a break or a NUL, and
 // writing the lines back as they were stored and reading them again gives
 // the same lines.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Checks of what must hold for any input: a broken one stops the fuzzer
 // with a report, like a sanitizer finding.
 #pragma once

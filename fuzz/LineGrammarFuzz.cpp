@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The line grammar over a small tree in the working folder: AnaliceLinea
 // (which looks directories up), Extensiones and InviertaLinea, with what
 // each promises about the texts it gives back.

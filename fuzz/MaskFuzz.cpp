@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The mask matcher and the text helpers: input is "mask NUL name".
 #include <cstddef>
 #include <cstdint>

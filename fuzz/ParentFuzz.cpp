@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The parent rule in both path styles: the parent is always a leading part
 // of the path, and a path with a directory part never loses all of it.
 #include <cstddef>

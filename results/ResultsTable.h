@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The six-column text table that a listing run fills. Row 0 holds the
 // headers of the current layout, rows 1 and up the listed files.
 #pragma once

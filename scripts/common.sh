@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Shared by the scripts: package installation and the build folder.
 # Source it; it sets ROOT and BUILD.
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Prints the folder that a Windows shell link (.lnk) starts its program in.
 
 A shell link is a header, then the target's item list and the link

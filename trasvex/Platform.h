@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the entry asks of the platform it runs on, one source file per
 // platform (PlatformPosix.cpp, PlatformWindows.cpp).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's entry. The command line is read here once, as typed, and
 // decides between the usage text, the unattended run (without a display, or
 // with its output sent to a file or a pipe where the platform honours that)

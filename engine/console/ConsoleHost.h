@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The run host of an unattended run without a display: messages go to the
 // error stream as single lines and the run goes on at once, listing rows go
 // to the output stream with their six cells joined by tabs.

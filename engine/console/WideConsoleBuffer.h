@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A stream buffer that writes the program's UTF-8 text to a console window as
 // UTF-16 (WriteConsoleW), so that the console shows every character whatever
 // its code page. Text for a file or a pipe stays UTF-8 and needs no such

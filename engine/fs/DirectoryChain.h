@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Open handles of nested directories on POSIX systems: the directory worked
 // in last and the ones above it that led there, each known by its path text.
 // A directory inside one of them is opened by the rest of its path from

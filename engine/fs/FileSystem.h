@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The file-system services the engine relies on, behind one interface with a
 // backend per platform (PosixFileSystem, WindowsFileSystem).
 //

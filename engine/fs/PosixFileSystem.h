@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // File-system services on POSIX systems (Linux, macOS).
 //
 // Platform rules, mirroring the Windows backend's attributes:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The temporary files of the copies in progress, removed when the process is
 // ended from outside. Each thread that copies has its own mark. The handler
 // refuses new temporary files, waits briefly for those being created,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The names of the temporary files that copies write before they replace
 // their target: ".trasvex-PID-N.tmp", hidden on every system, made unique by
 // the process id and a counter that the run's instances share.

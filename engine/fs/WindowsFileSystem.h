@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // File-system services on Windows, through the wide ("W") API.
 //
 // Platform rules:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The copies in flight, as the walk's thread shows them: each copy, on
 // whichever thread runs it, tells how far it has come, and the walk names
 // the oldest one with its share done once it has lasted a while.

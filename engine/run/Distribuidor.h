@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The distribution engine: interprets the parameter list, walks the source
 // trees, compares stamps, and copies or lists what qualifies.
 //

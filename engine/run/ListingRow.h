@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a listing run shows of a file: its comparison tag and the six cells
 // of its row, in the listing layout or in the copy layout.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How the source tree and the destination tree of a mapping lie to each
 // other, as the system resolves them (links, "." and ".."): a walk that
 // meets its own output must neither read ahead of it nor walk into it.

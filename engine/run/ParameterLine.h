@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The grammar of one line of the parameter list, apart from the file
 // system: a line with "=" is a mapping "destination = source"; any other
 // line is an extension line, whose words are the masks the mappings after

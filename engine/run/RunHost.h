@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The operations through which a run reaches its caller: the window, or the
 // console when the program runs unattended without a display.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The order of a run's effects, kept while its file-system requests run
 // side by side. The walk appends steps in its own order; a step's request
 // runs on a worker, and its effect (what the caller sees) runs on the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Scans of folders that a walk is about to reach, started on the workers
 // while the walk deals with what comes before them. The walk takes a scan's
 // entries from here when it gets there, or scans the folder itself when no

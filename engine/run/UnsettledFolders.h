@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The destination folders with files handed to the workers and not yet
 // settled, and how many batches of them: a scan of such a folder, or a
 // look-up in it, must wait for them to see what they made.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Threads that carry out a run's file-system requests side by side, each
 // through its own instance of the backend. The thread that owns the pool
 // learns that a task has ended through a flag the pool sets under its

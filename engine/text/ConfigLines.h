@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The text format of configuration files: one parameter line per line.
 #pragma once
 

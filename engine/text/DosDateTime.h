@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A file's last-write time packed as a 32-bit value in local time.
 //
 // Bits 31-25 hold the year minus 1980, 24-21 the month, 20-16 the day,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pure path and text helpers shared by every file-system backend.
 //
 // All text is UTF-8 bytes. Nothing here touches the file system, so the

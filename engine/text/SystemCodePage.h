@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The system's 8-bit code page, in which other programs write text files that
 // are not UTF-8: Latin-1 on POSIX systems, the ANSI code page on Windows.
 // One source file per platform (SystemCodePagePosix.cpp,

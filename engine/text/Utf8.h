@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // UTF-8 as the program reads it, in two ways named apart: a strict decoder,
 // which tells UTF-8 text from text in a code page, and a lenient length,
 // which steps through and cuts text whatever its bytes, never splitting a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Windows API as the program uses it: <windows.h> without the macros that
 // would rename this program's own functions (CreateDirectory, CopyFile), the
 // conversion between the program's UTF-8 text and the UTF-16 text of the

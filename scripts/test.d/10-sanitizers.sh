@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the engine's test suite twice more, each time in its own folder and
 # without the window, and runs it: with AddressSanitizer and
 # UndefinedBehaviorSanitizer, then with ThreadSanitizer, which watches the

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package as a user would, in a release build of its own
 # folder, and checks it with Debian's and freedesktop's validators: lintian
 # must report no error and no warning, and the menu entry and the AppStream

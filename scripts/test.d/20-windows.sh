@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Cross-builds the program with its window and the test suites for 64-bit
 # Windows with mingw-w64 and a static Qt, in their own folder; runs the tests
 # under Wine on a virtual display, with a private prefix inside that folder,

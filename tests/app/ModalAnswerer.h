@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Answers every modal box and file dialog that opens while a test waits on
 // it, and keeps what each showed: message boxes get the key |key|, file
 // dialogs the name |fileName| (or Cancel when it is empty). The box number

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Takes screenshots of the main window under Xvfb after a listing run:
 # <out>-params.png and <out>-results.png (default: the build folder). A
 # Windows build folder (build-win64) is run under Wine with its own prefix.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's configuration commands and its start-up from a command
 // line, on the offscreen platform (under Wine on Windows' own); every dialog
 // and box is answered by the test.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where the main window opens and how sharp its icon is, on a small screen
 // at double scale: natively on the offscreen platform's 1280x800 screen
 // (small-screen.json), under Wine on the caller's display.

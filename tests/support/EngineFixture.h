@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A temporary tree, a recording host and the native file system, wired to
 // one engine: each test describes a tree and a parameter list and runs it.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A FileSystem that forwards every call to another one and makes the n-th
 // call of a chosen operation fail the way the system would, for tests:
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A RunHost that records everything a run does, for tests.
 #pragma once
 

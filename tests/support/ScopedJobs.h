@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TRASVEX_JOBS set for the life of the object, then as it was.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A gate that a pool's tasks wait at until the test opens it, and a record
 // of what started and ended, in order: a pool is tested by holding it back.
 #pragma once

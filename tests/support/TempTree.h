@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A temporary directory tree built from a compact description, removed with
 // everything in it when the test ends.
 //

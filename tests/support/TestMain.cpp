@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs every test in UTC, so that stamps written as local times are fixed.
 // On Windows the zone is the system's: the tree converts stamps with the
 // same local-time functions as the backend, so the expectations hold in any

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The unattended run without a display, in process and as the program.
 #ifdef _WIN32
 #include "windows/WindowsApi.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The handles a chain holds: few for a deep path, reused on the way back
 // up, the right directory for a path beside, and no link followed below the
 // root.

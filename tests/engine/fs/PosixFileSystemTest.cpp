@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the POSIX backend counts as hidden, system and read-only, and how its
 // copy keeps targets safe.
 #include <gtest/gtest.h>

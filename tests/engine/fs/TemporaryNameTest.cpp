@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Which names are temporary files of a copy, and whose: a sweep removes the
 // files of ended processes by these names, so a user's file must never be
 // taken for one.

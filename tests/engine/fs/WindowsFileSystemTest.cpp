@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the Windows backend takes from the system: attributes, wide names,
 // drive-letter paths and long paths; and the system's text for limits and for
 // the console; temporary files and what the console's handler does with

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How a run takes what the file system throws at it: every step of a copy
 // failing, a source that vanishes between the scan and the copy or changes
 // while it is copied, and a directory that cannot be read. A failed copy

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The parameter list: mapping lines, extension lines, the swap and the
 // run's summary.
 #include "EngineFixture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The same runs with one worker and with eight, over random trees: the host
 // sees the same calls in the same order, the same messages in the same
 // order, and the trees end the same, failed copies and all.

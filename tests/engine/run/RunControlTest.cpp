@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A run as the person at the window follows it: a stop takes effect at once
 // and leaves nothing half done, every failure names its file in panel 1 and
 // gives its reason, the window is pumped while the run waits or copies, and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The queue held back: what the caller sees comes in the order the steps
 // were added, whatever order their requests end in.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A scan started ahead on the workers answers as the direct scan would; a
 // scan not started is made through the walk's own file system.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The mapping walk: tags, what qualifies, recursion, listing cells and the
 // copy, over real temporary trees.
 #include <cstdlib>

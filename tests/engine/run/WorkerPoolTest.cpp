@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The pool held back: workers wait on a gate while the test looks at what
 // has started, then are let go and the order is checked.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The two readings of UTF-8 side by side: the strict decoder, which decides
 // whether a configuration is UTF-8, and the lenient length, which steps
 // through names and cuts text.
