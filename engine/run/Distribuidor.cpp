@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <thread>
 #include <unordered_set>
 
 #include "run/ListingRow.h"
@@ -15,9 +14,6 @@ namespace trasvex {
 namespace {
 
 constexpr std::size_t kMaxMessagePrefix = 254;
-// While a run waits for its workers or copies a large file, the window's
-// events are pumped this often.
-constexpr std::chrono::milliseconds kPumpEvery{40};
 constexpr const char* kStoppedText = "Ejecución detenida por el usuario.";
 const std::string kUnexaminable = "ERROR: No se pudo examinar el archivo ";
 
@@ -87,9 +83,7 @@ void Distribuidor::CopyBtnClick() {
   if (running_)
     return;
   running_ = true;
-  stopped_ = false;
-  walkThread_ = std::this_thread::get_id();
-  lastPump_ = CopyProgress::Clock::now();
+  watch_.Begin();
   counters_ = {};
   extensions_.clear();
   fs_.ReleaseHandles();
@@ -98,7 +92,7 @@ void Distribuidor::CopyBtnClick() {
     if (host_.Options().listado)
       host_.Encabezados();
     const int count = host_.LineCount();
-    for (int i = 0; i < count && !Stopping(); ++i) {
+    for (int i = 0; i < count && !watch_.Stopping(); ++i) {
       const std::string read = CutText(host_.Line(i), kMaxLine);
       const std::string line = CutText(read);
       std::string destination, source;
@@ -116,14 +110,14 @@ void Distribuidor::CopyBtnClick() {
     }
     FinishRun();
   }
-  if (stopped_)
+  if (watch_.Stopped())
     host_.SetStatus(0, kStoppedText);
   fs_.ReleaseHandles();
   running_ = false;
 }
 
 void Distribuidor::StartMapping(const std::string& source, const std::string& destination) {
-  queue_ = std::make_unique<RunQueue>(fs_, Workers(destination), [this] { Pump(); });
+  queue_ = std::make_unique<RunQueue>(fs_, Workers(destination), [this] { watch_.Pump(); });
   const MappingTrees trees =
       MappingTrees::Of(ParentPath(source, fs_.Style()), destination, fs_.Style());
   // The walk passes over the destination when it comes to it in the source.
@@ -209,31 +203,8 @@ std::string Distribuidor::ReasonOf(const FileSystem::CopyResult& copy) const {
   }
 }
 
-bool Distribuidor::Stopping() {
-  if (!stopped_ && host_.StopRequested())
-    stopped_ = true;
-  return stopped_;
-}
-
-void Distribuidor::ShowFile(const std::string& text) {
-  if (text != shownFile_)
-    host_.SetStatus(1, text);
-  shownFile_ = text;
-}
-
-void Distribuidor::Pump() {
-  const CopyProgress::Clock::time_point now = CopyProgress::Clock::now();
-  if (now - lastPump_ < kPumpEvery)
-    return;
-  lastPump_ = now;
-  if (const std::string progress = progress_.Text(now); !progress.empty())
-    ShowFile(progress);
-  host_.KeepAlive();
-  Stopping();
-}
-
 void Distribuidor::ProceseCopiado(const std::string& source, const std::string& destination) {
-  if (Stopping())
+  if (watch_.Stopping())
     return;
   const std::string sourceDirectory = ParentPath(source, fs_.Style());
   const bool created = !fs_.IsDirectory(destination);
@@ -403,8 +374,8 @@ void Distribuidor::Settle(FileBatch& batch) {
 
 void Distribuidor::Examine(const std::shared_ptr<FileBatch>& batch, FileWork& file,
                            std::vector<FileWork*>& copies) {
-  Pump();
-  if (Stopping()) {  // no file is examined after a stop
+  watch_.Pump();
+  if (watch_.Stopping()) {  // no file is examined after a stop
     Settle(*batch);
     return;
   }
@@ -423,10 +394,7 @@ void Distribuidor::Examine(const std::shared_ptr<FileBatch>& batch, FileWork& fi
     Settle(*batch);
     return;
   }
-  host_.SetStatus(1, entry.name);
-  shownFile_ = entry.name;
-  host_.ProcessEvents();
-  lastPump_ = CopyProgress::Clock::now();
+  watch_.ShowExamined(entry.name);
   const RunOptions options = host_.Options();
   if (!options.listado) {
     copies.push_back(&file);
@@ -473,19 +441,19 @@ void Distribuidor::StartCopies(const std::shared_ptr<FileBatch>& batch,
 
 void Distribuidor::CopiarArchivo(FileSystem& fileSystem, const FileBatch& batch,
                                  FileWork& file) {
-  if (stopped_) {  // a copy not yet begun when the run was stopped is dropped
+  if (watch_.Stopped()) {  // a copy not yet begun when the run was stopped is dropped
     file.copy = {FileSystem::CopyEnd::kCancelled, 0};
     return;
   }
-  CopyProgress::Copy progress = progress_.Begin(file.entry.name, file.entry.size);
-  const bool walking = std::this_thread::get_id() == walkThread_;
+  CopyProgress::Copy progress = watch_.Progress().Begin(file.entry.name, file.entry.size);
+  const bool walking = watch_.OnWalkThread();
   file.copy = fileSystem.CopyFile(Join(batch.directory, file.entry.name), file.target,
                                   batch.emptyDestination,
                                   [&](std::int64_t copied, std::int64_t) {
                                     progress.Advance(copied);
                                     if (walking)
-                                      Pump();
-                                    return !stopped_;
+                                      watch_.Pump();
+                                    return !watch_.Stopped();
                                   });
 }
 
@@ -493,7 +461,7 @@ void Distribuidor::CountCopy(FileBatch& batch, const FileWork& file) {
   if (file.copy.Copied()) {
     ++counters_.hechos;
   } else if (file.copy.end != FileSystem::CopyEnd::kCancelled) {
-    ShowFile(file.entry.name);  // the box comes with the name of its file
+    watch_.Show(file.entry.name);  // the box comes with the name of its file
     Fail("ERROR: No se pudo copiar el archivo " + Join(batch.directory, file.entry.name),
          ReasonOf(file.copy));
   }

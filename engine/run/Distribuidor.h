@@ -46,16 +46,14 @@
 //     fallos."
 #pragma once
 
-#include <atomic>
 #include <memory>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <vector>
 
-#include "run/CopyProgress.h"
 #include "run/RunHost.h"
 #include "run/RunQueue.h"
+#include "run/RunWatch.h"
 #include "run/ScanAhead.h"
 #include "run/UnsettledFolders.h"
 #include "fs/FileSystem.h"
@@ -94,7 +92,7 @@ class Distribuidor {
 
   const RunCounters& Counters() const { return counters_; }
   // True when the last run was stopped at the request of its host.
-  bool Stopped() const { return stopped_; }
+  bool Stopped() const { return watch_.Stopped(); }
   const std::vector<std::string>& Extensions() const { return extensions_; }
   bool Running() const { return running_; }
 
@@ -150,14 +148,6 @@ class Distribuidor {
   void QueueFailure(std::string message, std::string reason = {});
   // Why a copy failed, in the words of the system where it gave some.
   std::string ReasonOf(const FileSystem::CopyResult& copy) const;
-  // True once the host has asked for a stop: no file is examined and no
-  // copy begun after it, and copies in flight are dropped.
-  bool Stopping();
-  // Shows |text| in status panel 1, unless it shows it already.
-  void ShowFile(const std::string& text);
-  // Pumps the window's events when the last pump is long enough ago,
-  // showing in panel 1 the progress of a copy that has lasted a while.
-  void Pump();
   void Descend(const std::string& directory, const SearchEntry& entry,
                const std::string& destination);
   std::string Join(const std::string& directory, std::string_view name) const;
@@ -176,11 +166,9 @@ class Distribuidor {
   long scans_ = 0;  // the file scans of the run so far
   // The mapping's destination when it lies in its source.
   std::string ownDestination_;
-  std::atomic<bool> stopped_{false};
-  CopyProgress progress_;
-  CopyProgress::Clock::time_point lastPump_;
-  std::thread::id walkThread_;  // the thread that runs the walk
-  std::string shownFile_;       // what panel 1 shows
+  // After a stop no file is examined and no copy begun, and copies in
+  // flight are dropped.
+  RunWatch watch_{host_};
   bool running_ = false;
 };
 
