@@ -31,6 +31,7 @@ TEST(WorkerPool, AFreeWorkerTakesAGroupNobodyIsBusyWith) {
   {
     const std::unique_ptr<WorkerPool> pool = Pool(2);
     pool->SubmitUrgent(gate.Task("1a", true), ended[0], 1);
+    gate.AwaitEntry("start 1a");
     pool->SubmitUrgent([&second](FileSystem&) { second.wait(); }, ended[1], 3);
     pool->SubmitUrgent(gate.Task("1b"), ended[2], 1);
     pool->SubmitUrgent(gate.Task("2a", true), ended[3], 2);
