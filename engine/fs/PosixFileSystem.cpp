@@ -15,8 +15,8 @@
 #include <cerrno>
 #include <climits>
 #include <csignal>
-#include <ctime>
 #include <cstring>
+#include <ctime>
 #include <iterator>
 #include <type_traits>
 
@@ -379,8 +379,9 @@ FileSystem::Handle PosixFileSystem::OpenSource(const std::string& path) {
     lastError_ = errno;
     return kNoHandle;
   }
-  if (::fstat(fd, &source_) != 0 || !S_ISREG(source_.st_mode)) {
-    lastError_ = S_ISREG(source_.st_mode) ? errno : 0;  // not a file: no error of the system
+  const bool examined = ::fstat(fd, &source_) == 0;
+  if (!examined || !S_ISREG(source_.st_mode)) {
+    lastError_ = examined ? 0 : errno;  // not a file: no error of the system
     ::close(fd);
     return kNoHandle;
   }
