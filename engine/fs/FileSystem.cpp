@@ -5,51 +5,48 @@ namespace trasvex {
 
 FileSystem::CopyResult FileSystem::CopyFile(const std::string& source, const std::string& target,
                                             bool targetAbsent, const Progress& progress) {
-  lastError_ = 0;
-  const Handle input = OpenSource(source);
-  if (input == kNoHandle)
-    return {CopyEnd::kFailed, lastError_};
+  FileCopy copy;
+  copy.source = source;
+  copy.target = target;
+  if (!OpenSource(copy))
+    return {CopyEnd::kFailed, copy.error};
   CopyResult result;
-  std::string temporaryPath;
-  const TargetState state = targetAbsent ? TargetState::kAbsent : CheckTarget(target);
-  const Handle output =
-      state != TargetState::kKept ? CreateTemporary(target, temporaryPath) : kNoHandle;
-  if (output != kNoHandle) {
-    result = Fill(input, output, progress);
-    if (!CloseTemporary(output) && result.Copied())
-      result = {CopyEnd::kFailed, lastError_};
-    const bool done = result.Copied() &&
-                ReplaceTarget(temporaryPath, target, state == TargetState::kReplaceable);
+  const TargetState state = targetAbsent ? TargetState::kAbsent : CheckTarget(copy);
+  if (state != TargetState::kKept && CreateTemporary(copy)) {
+    result = Fill(copy, progress);
+    if (!CloseTemporary(copy) && result.Copied())
+      result = {CopyEnd::kFailed, copy.error};
+    const bool done = result.Copied() && ReplaceTarget(copy, state == TargetState::kReplaceable);
     if (result.Copied() && !done) {
-      result = {CopyEnd::kFailed, lastError_};
+      result = {CopyEnd::kFailed, copy.error};
       // A file that appeared meanwhile is kept; when it is this source's
       // copy (another run was first), the work is done all the same.
-      if (state == TargetState::kAbsent && TargetMatchesSource(input, target))
+      if (state == TargetState::kAbsent && TargetMatchesSource(copy))
         result = {CopyEnd::kCopied, 0};
     }
     if (!done)
-      RemoveTemporary(temporaryPath);
+      RemoveTemporary(copy);
   } else {
-    result = {state == TargetState::kKept && lastError_ == 0 ? CopyEnd::kKept : CopyEnd::kFailed,
-              lastError_};
+    result = {state == TargetState::kKept && copy.error == 0 ? CopyEnd::kKept : CopyEnd::kFailed,
+              copy.error};
   }
-  CloseSource(input);
+  CloseSource(copy);
   return result;
 }
 
-FileSystem::CopyResult FileSystem::Fill(Handle input, Handle output, const Progress& progress) {
+FileSystem::CopyResult FileSystem::Fill(FileCopy& copy, const Progress& progress) {
   bool stopped = false;
   const Progress watched = [&](std::int64_t copied, std::int64_t size) {
     stopped = progress && !progress(copied, size);
     return !stopped;
   };
-  if (!CopyContents(input, output, watched))
-    return {stopped ? CopyEnd::kCancelled : lastError_ ? CopyEnd::kFailed : CopyEnd::kChanged,
-            lastError_};
-  if (!SourceUnchanged(input))
+  if (!CopyContents(copy, watched))
+    return {stopped ? CopyEnd::kCancelled : copy.error ? CopyEnd::kFailed : CopyEnd::kChanged,
+            copy.error};
+  if (!SourceUnchanged(copy))
     return {CopyEnd::kChanged, 0};
-  if (!CopyStampAndMode(input, output))
-    return {CopyEnd::kFailed, lastError_};
+  if (!CopyStampAndMode(copy))
+    return {CopyEnd::kFailed, copy.error};
   return {CopyEnd::kCopied, 0};
 }
 

@@ -18,6 +18,7 @@
 
 #include "text/DosDateTime.h"
 #include "text/PathText.h"
+#include "fs/FileCopy.h"
 #include "fs/SearchEntry.h"
 
 namespace trasvex {
@@ -29,8 +30,8 @@ inline constexpr DosDateTime kLookUpFailed = -2;
 
 class FileSystem {
  public:
-  using Handle = std::intptr_t;
-  static constexpr Handle kNoHandle = -1;
+  using Handle = FileCopy::Handle;
+  static constexpr Handle kNoHandle = FileCopy::kNoHandle;
 
   virtual ~FileSystem() = default;
 
@@ -124,45 +125,49 @@ class FileSystem {
   // run and holds no file of that name) passes |targetAbsent| and spares the
   // check; a file that appears there meanwhile is still never replaced.
   // |progress|, when given, hears of the bytes copied between blocks and
-  // may stop the copy, which then changes nothing.
+  // may stop the copy, which then changes nothing. A copy's state is its
+  // own (FileCopy): the backend keeps nothing of it between the steps, so
+  // the steps of several copies may come in turn on one instance.
   CopyResult CopyFile(const std::string& source, const std::string& target,
                       bool targetAbsent = false, const Progress& progress = nullptr);
 
   enum class TargetState { kAbsent, kReplaceable, kKept };
 
-  // The steps of CopyFile, in the order it takes them. A step that fails
-  // with an error of the system leaves it in LastError().
-  virtual Handle OpenSource(const std::string& path) = 0;  // a regular file only
-  virtual TargetState CheckTarget(const std::string& target) = 0;
-  virtual Handle CreateTemporary(const std::string& target, std::string& temporaryPath) = 0;
+  // The steps of CopyFile, in the order it takes them, each on the copy it
+  // is given. A step that fails with an error of the system leaves it in
+  // the copy's |error|; no step touches LastError().
+  // Opens |copy.source| (a regular file only) and notes what it saw of it.
+  virtual bool OpenSource(FileCopy& copy) = 0;
+  virtual TargetState CheckTarget(FileCopy& copy) = 0;
+  // Creates the temporary file beside |copy.target|.
+  virtual bool CreateTemporary(FileCopy& copy) = 0;
   // False also when fewer bytes came than the source held when opened, and
   // when |progress| (which may be empty) answered false.
-  virtual bool CopyContents(Handle source, Handle temporary, const Progress& progress) = 0;
+  virtual bool CopyContents(FileCopy& copy, const Progress& progress) = 0;
   // True when the open source still has the size and time it had when
   // opened.
-  virtual bool SourceUnchanged(Handle source) = 0;
-  virtual bool CopyStampAndMode(Handle source, Handle temporary) = 0;
+  virtual bool SourceUnchanged(FileCopy& copy) = 0;
+  virtual bool CopyStampAndMode(FileCopy& copy) = 0;
   // Closes the temporary file; false when the system reports a late write
   // error.
-  virtual bool CloseTemporary(Handle temporary) = 0;
-  // Renames the temporary file to |target|, over an existing file only when
-  // |overwrite| is true: a file that appeared after a check found none is
-  // never replaced unseen.
-  virtual bool ReplaceTarget(const std::string& temporaryPath, const std::string& target,
-                             bool overwrite) = 0;
-  // True when |target| is a regular file with the size and write time that
-  // the open |source| had when it was opened: another copy of it, such as
-  // one made by another run at the same time.
-  virtual bool TargetMatchesSource(Handle source, const std::string& target) = 0;
-  virtual void RemoveTemporary(const std::string& temporaryPath) = 0;
-  virtual void CloseSource(Handle source) = 0;
+  virtual bool CloseTemporary(FileCopy& copy) = 0;
+  // Renames the temporary file to the target, over an existing file only
+  // when |overwrite| is true: a file that appeared after a check found none
+  // is never replaced unseen.
+  virtual bool ReplaceTarget(FileCopy& copy, bool overwrite) = 0;
+  // True when the target is a regular file with the size and write time
+  // that the source had when it was opened: another copy of it, such as one
+  // made by another run at the same time.
+  virtual bool TargetMatchesSource(FileCopy& copy) = 0;
+  virtual void RemoveTemporary(FileCopy& copy) = 0;
+  virtual void CloseSource(FileCopy& copy) = 0;
 
  protected:
   int lastError_ = 0;
 
  private:
-  // The copy's data, checks and stamp, from |input| into |output|.
-  CopyResult Fill(Handle input, Handle output, const Progress& progress);
+  // The copy's data, checks and stamp, into its open temporary file.
+  CopyResult Fill(FileCopy& copy, const Progress& progress);
 };
 
 }  // namespace trasvex

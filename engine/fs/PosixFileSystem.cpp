@@ -83,6 +83,10 @@ bool StaleTemporary(std::string_view name) {
 // The most a kernel copy moves at once, so that a large file's progress is
 // heard of often.
 constexpr std::size_t kKernelCopyBlock = 1 << 20;
+// The most one read or write of a copy's data moves, into a local folder
+// and onto a share.
+constexpr std::size_t kLocalBlock = 1 << 17;
+constexpr std::size_t kRemoteBlock = 1 << 20;
 
 // True when a look-up that failed with |error| says that there is no file
 // there, rather than that the system could not tell.
@@ -151,6 +155,7 @@ std::unique_ptr<FileSystem> PosixFileSystem::ForWorker() {
   std::unique_ptr<PosixFileSystem> worker(new PosixFileSystem(umask_, share_));
   worker->worker_ = true;
   worker->SetDestinationRoot(targets_.Root());
+  worker->remote_ = remote_;
   return worker;
 }
 
@@ -283,6 +288,7 @@ bool PosixFileSystem::CreateDirectory(const std::string& path, const std::string
 void PosixFileSystem::SetDestinationRoot(const std::string& root) {
   ForgetLookUps();
   targets_.SetRoot(root);
+  remote_ = !root.empty() && !worker_ && IsRemote(root);
 }
 
 void PosixFileSystem::SweepOnce(const std::string& directory) {
@@ -366,56 +372,86 @@ bool PosixFileSystem::ReadWholeFile(const std::string& path, std::string& bytes)
   return read;
 }
 
-FileSystem::Handle PosixFileSystem::OpenSource(const std::string& path) {
+namespace {
+
+// Keeps errno as the copy's error; false.
+bool CopyFailed(FileCopy& copy) {
+  copy.error = errno;
+  return false;
+}
+
+bool SameAsSeen(const struct stat& st, const FileCopy::Seen& seen) {
+  return st.st_size == seen.size && st.st_mtim.tv_sec == seen.writeTime &&
+         st.st_mtim.tv_nsec == seen.writeNanoseconds;
+}
+
+// A buffer of at least |size| bytes for the calling thread. Its pages are
+// not touched before they are used, so a large one costs only what the
+// copies made through it needed.
+char* ThreadBuffer(std::size_t size) {
+  static thread_local std::unique_ptr<char[]> buffer;
+  static thread_local std::size_t capacity = 0;
+  if (capacity < size) {
+    buffer.reset(new char[size]);
+    capacity = size;
+  }
+  return buffer.get();
+}
+
+}  // namespace
+
+bool PosixFileSystem::OpenSource(FileCopy& copy) {
   std::string name;
-  const int dirFd = Locate(sources_, path, name);
+  const int dirFd = Locate(sources_, copy.source, name);
   if (dirFd == -1 || name.empty()) {
-    lastError_ = dirFd == -1 ? errno : EISDIR;
-    return kNoHandle;
+    copy.error = dirFd == -1 ? errno : EISDIR;
+    return false;
   }
   // O_NONBLOCK: opening a FIFO that slipped in must not wait for a writer.
   const int fd = ::openat(dirFd, name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-  if (fd == -1) {
-    lastError_ = errno;
-    return kNoHandle;
-  }
-  const bool examined = ::fstat(fd, &source_) == 0;
-  if (!examined || !S_ISREG(source_.st_mode)) {
-    lastError_ = examined ? 0 : errno;  // not a file: no error of the system
+  if (fd == -1)
+    return CopyFailed(copy);
+  struct stat st;
+  const bool examined = ::fstat(fd, &st) == 0;
+  if (!examined || !S_ISREG(st.st_mode)) {
+    copy.error = examined ? 0 : errno;  // not a file: no error of the system
     ::close(fd);
-    return kNoHandle;
+    return false;
   }
-  return fd;
+  copy.input = fd;
+  copy.seen = {.size = st.st_size,
+               .mode = st.st_mode & 0777,
+               .writeTime = st.st_mtim.tv_sec,
+               .writeNanoseconds = st.st_mtim.tv_nsec,
+               .accessTime = st.st_atim.tv_sec,
+               .accessNanoseconds = st.st_atim.tv_nsec};
+  return true;
 }
 
-FileSystem::TargetState PosixFileSystem::CheckTarget(const std::string& target) {
+FileSystem::TargetState PosixFileSystem::CheckTarget(FileCopy& copy) {
   struct stat st;
-  const int error = LookUpTarget(target, st);
+  const int error = LookUpTarget(copy.target, st);
   lastLookUp_.path.clear();
   if (error == ENOENT)
     return TargetState::kAbsent;
   if (error != 0) {
-    lastError_ = error;
+    copy.error = error;
     return TargetState::kKept;
   }
-  const std::size_t slash = target.rfind('/');
+  const std::size_t slash = copy.target.rfind('/');
   const std::string_view name =
-      std::string_view(target).substr(slash == std::string::npos ? 0 : slash + 1);
+      std::string_view(copy.target).substr(slash == std::string::npos ? 0 : slash + 1);
   const bool replaceable = S_ISREG(st.st_mode) && (st.st_mode & S_IWUSR) && !IsHiddenName(name);
   return replaceable ? TargetState::kReplaceable : TargetState::kKept;
 }
 
-FileSystem::Handle PosixFileSystem::CreateTemporary(const std::string& target,
-                                                    std::string& temporaryPath) {
+bool PosixFileSystem::CreateTemporary(FileCopy& copy) {
   std::string name;
-  const int dirFd = Locate(targets_, target, name);
-  if (dirFd == -1) {
-    lastError_ = errno;
-    return kNoHandle;
-  }
-  const std::string directory = target.substr(0, target.size() - name.size());
+  const int dirFd = Locate(targets_, copy.target, name);
+  if (dirFd == -1)
+    return CopyFailed(copy);
+  const std::string directory = copy.target.substr(0, copy.target.size() - name.size());
   SweepOnce(directory);
-  const mode_t mode = source_.st_mode & 0777;
   for (int attempt = 0; attempt < TemporaryName::kAttempts; ++attempt) {
     // A hidden name, so that a scan running meanwhile passes it over.
     const std::string temporary = TemporaryName::Make(::getpid(), ++share_->temporaryCounter);
@@ -425,23 +461,24 @@ FileSystem::Handle PosixFileSystem::CreateTemporary(const std::string& target,
       break;
     TemporaryCleanup::Mark(dirFd, temporary.c_str());
     const int fd = ::openat(dirFd, temporary.c_str(),
-                            O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, mode);
+                            O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, copy.seen.mode);
     TemporaryCleanup::EndCreation();
     if (fd >= 0) {
-      temporaryPath = directory + temporary;
-      return fd;
+      copy.output = fd;
+      copy.temporaryPath = directory + temporary;
+      return true;
     }
-    lastError_ = errno;
+    copy.error = errno;
     if (errno != EEXIST)
       break;
   }
   TemporaryCleanup::Unmark();
-  return kNoHandle;
+  return false;
 }
 
-bool PosixFileSystem::CopyContents(Handle source, Handle temporary, const Progress& progress) {
-  const int in = int(source), out = int(temporary);
-  const off_t size = source_.st_size;
+bool PosixFileSystem::CopyContents(FileCopy& copy, const Progress& progress) {
+  const int in = int(copy.input), out = int(copy.output);
+  const off_t size = copy.seen.size;
   off_t remaining = size;
   const auto goOn = [&] { return !progress || progress(size - remaining, size); };
 #if defined(__linux__)
@@ -462,24 +499,26 @@ bool PosixFileSystem::CopyContents(Handle source, Handle temporary, const Progre
       continue;
     if (errno != EXDEV && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP &&
         errno != EPERM)
-      return Failed();
+      return CopyFailed(copy);
     break;  // no kernel copy between these files: move the rest through a buffer
   }
 #endif
-  static thread_local char buffer[1 << 17];
+  // A share answers each request late: there the data goes in large ones.
+  const std::size_t capacity = remote_ ? kRemoteBlock : kLocalBlock;
+  char* const buffer = ThreadBuffer(std::size_t(std::min<off_t>(remaining, capacity)));
   while (remaining > 0) {
-    const ssize_t got = ::read(in, buffer, sizeof buffer);
+    const ssize_t got = ::read(in, buffer, std::size_t(std::min<off_t>(remaining, capacity)));
     if (got == 0)
       return false;  // the source shrank meanwhile
     if (got < 0) {
       if (errno == EINTR)
         continue;
-      return Failed();
+      return CopyFailed(copy);
     }
     for (ssize_t written = 0; written < got;) {
       const ssize_t put = ::write(out, buffer + written, std::size_t(got - written));
       if (put < 0 && errno != EINTR)
-        return Failed();
+        return CopyFailed(copy);
       written += put > 0 ? put : 0;
     }
     remaining -= got;
@@ -489,62 +528,63 @@ bool PosixFileSystem::CopyContents(Handle source, Handle temporary, const Progre
   return true;
 }
 
-bool PosixFileSystem::SourceUnchanged(Handle source) {
+bool PosixFileSystem::SourceUnchanged(FileCopy& copy) {
   struct stat now;
-  return ::fstat(int(source), &now) == 0 && now.st_size == source_.st_size &&
-         now.st_mtim.tv_sec == source_.st_mtim.tv_sec &&
-         now.st_mtim.tv_nsec == source_.st_mtim.tv_nsec;
+  return ::fstat(int(copy.input), &now) == 0 && SameAsSeen(now, copy.seen);
 }
 
-bool PosixFileSystem::CopyStampAndMode(Handle /*source*/, Handle temporary) {
-  const int out = int(temporary);
-  const mode_t mode = source_.st_mode & 0777;
+bool PosixFileSystem::CopyStampAndMode(FileCopy& copy) {
+  const int out = int(copy.output);
+  const mode_t mode = copy.seen.mode;
   // The file was created with the source's mode, less what the umask took.
   if ((mode & ~umask_) != mode && ::fchmod(out, mode) != 0)
-    return Failed();
-  const struct timespec times[2] = {source_.st_atim, source_.st_mtim};
-  return ::futimens(out, times) == 0 || Failed();
+    return CopyFailed(copy);
+  const struct timespec times[2] = {{copy.seen.accessTime, copy.seen.accessNanoseconds},
+                                    {copy.seen.writeTime, copy.seen.writeNanoseconds}};
+  return ::futimens(out, times) == 0 || CopyFailed(copy);
 }
 
-bool PosixFileSystem::CloseTemporary(Handle temporary) {
-  return ::close(int(temporary)) == 0 || Failed();
+bool PosixFileSystem::CloseTemporary(FileCopy& copy) {
+  const int fd = int(copy.output);
+  copy.output = kNoHandle;
+  return ::close(fd) == 0 || CopyFailed(copy);
 }
 
-bool PosixFileSystem::ReplaceTarget(const std::string& temporaryPath, const std::string& target,
-                                    bool overwrite) {
+bool PosixFileSystem::ReplaceTarget(FileCopy& copy, bool overwrite) {
   lastLookUp_.path.clear();
   std::string name, temporaryName;
-  const int dirFd = Locate(targets_, target, name);
-  if (dirFd == -1 || Locate(targets_, temporaryPath, temporaryName) != dirFd ||
+  const int dirFd = Locate(targets_, copy.target, name);
+  if (dirFd == -1 || Locate(targets_, copy.temporaryPath, temporaryName) != dirFd ||
       !Rename(dirFd, temporaryName.c_str(), name.c_str(), overwrite))
-    return Failed();
+    return CopyFailed(copy);
   TemporaryCleanup::Unmark();
-  const std::string_view created = NameInCreated(target);
+  const std::string_view created = NameInCreated(copy.target);
   if (!created.empty())
     created_.names.emplace(created);
   return true;
 }
 
-void PosixFileSystem::RemoveTemporary(const std::string& temporaryPath) {
+void PosixFileSystem::RemoveTemporary(FileCopy& copy) {
   lastLookUp_.path.clear();
   std::string name;
-  const int dirFd = Locate(targets_, temporaryPath, name);
+  const int dirFd = Locate(targets_, copy.temporaryPath, name);
   if (dirFd != -1)
     ::unlinkat(dirFd, name.c_str(), 0);
   TemporaryCleanup::Unmark();
 }
 
-bool PosixFileSystem::TargetMatchesSource(Handle /*source*/, const std::string& target) {
+bool PosixFileSystem::TargetMatchesSource(FileCopy& copy) {
   std::string name;
-  const int dirFd = Locate(targets_, target, name);
+  const int dirFd = Locate(targets_, copy.target, name);
   struct stat st;
   return dirFd != -1 && !name.empty() && ::fstatat(dirFd, name.c_str(), &st, 0) == 0 &&
-         S_ISREG(st.st_mode) && st.st_size == source_.st_size &&
-         st.st_mtim.tv_sec == source_.st_mtim.tv_sec &&
-         st.st_mtim.tv_nsec == source_.st_mtim.tv_nsec;
+         S_ISREG(st.st_mode) && SameAsSeen(st, copy.seen);
 }
 
-void PosixFileSystem::CloseSource(Handle source) { ::close(int(source)); }
+void PosixFileSystem::CloseSource(FileCopy& copy) {
+  ::close(int(copy.input));
+  copy.input = kNoHandle;
+}
 
 std::string PosixFileSystem::ErrorText(int error) const {
   char text[256];

@@ -71,18 +71,17 @@ class PosixFileSystem final : public FileSystem {
   std::unique_ptr<FileSystem> ForWorker() override;
   bool IsRemote(const std::string& path) override;
 
-  Handle OpenSource(const std::string& path) override;
-  TargetState CheckTarget(const std::string& target) override;
-  Handle CreateTemporary(const std::string& target, std::string& temporaryPath) override;
-  bool CopyContents(Handle source, Handle temporary, const Progress& progress) override;
-  bool SourceUnchanged(Handle source) override;
-  bool CopyStampAndMode(Handle source, Handle temporary) override;
-  bool CloseTemporary(Handle temporary) override;
-  bool ReplaceTarget(const std::string& temporaryPath, const std::string& target,
-                     bool overwrite) override;
-  void RemoveTemporary(const std::string& temporaryPath) override;
-  bool TargetMatchesSource(Handle source, const std::string& target) override;
-  void CloseSource(Handle source) override;
+  bool OpenSource(FileCopy& copy) override;
+  TargetState CheckTarget(FileCopy& copy) override;
+  bool CreateTemporary(FileCopy& copy) override;
+  bool CopyContents(FileCopy& copy, const Progress& progress) override;
+  bool SourceUnchanged(FileCopy& copy) override;
+  bool CopyStampAndMode(FileCopy& copy) override;
+  bool CloseTemporary(FileCopy& copy) override;
+  bool ReplaceTarget(FileCopy& copy, bool overwrite) override;
+  void RemoveTemporary(FileCopy& copy) override;
+  bool TargetMatchesSource(FileCopy& copy) override;
+  void CloseSource(FileCopy& copy) override;
   std::string ErrorText(int error) const override;
 
  private:
@@ -99,11 +98,6 @@ class PosixFileSystem final : public FileSystem {
   // it; -1 when it cannot be opened or the path is longer than
   // kLongestPath.
   static int Locate(DirectoryChain& chain, std::string_view path, std::string& name);
-  // Keeps errno as the last error; false.
-  bool Failed() {
-    lastError_ = errno;
-    return false;
-  }
   // Drops what was remembered about the destination.
   void ForgetLookUps();
   // Locate for a directory (trailing separators dropped) among the targets,
@@ -139,10 +133,10 @@ class PosixFileSystem final : public FileSystem {
   DirectoryChain sources_;  // scans and the copy's source
   LookUp lastLookUp_;
   CreatedDirectory created_;
-  struct stat source_ {};  // the source of the copy in progress
   mode_t umask_;
   std::shared_ptr<RunShare> share_;
   bool worker_ = false;  // made by ForWorker
+  bool remote_ = false;  // the destination root lies on a network file system
 };
 
 }  // namespace trasvex

@@ -301,41 +301,59 @@ bool WindowsFileSystem::ReadWholeFile(const std::string& path, std::string& byte
   return read;
 }
 
-FileSystem::Handle WindowsFileSystem::OpenSource(const std::string& path) {
-  const HANDLE file = ::CreateFileW(ApiPath(path).c_str(), GENERIC_READ,
+namespace {
+
+// Keeps the system's last error as the copy's; false.
+bool CopyFailed(FileCopy& copy) {
+  copy.error = int(::GetLastError());
+  return false;
+}
+
+// The calling thread's buffer for the data of its copies.
+char* ThreadBuffer() {
+  static thread_local std::unique_ptr<char[]> buffer(new char[kCopyBufferSize]);
+  return buffer.get();
+}
+
+}  // namespace
+
+bool WindowsFileSystem::OpenSource(FileCopy& copy) {
+  const std::wstring path = ApiPath(copy.source);
+  const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ,
                                     FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                     FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     // A directory is refused so: it is no file, not a denied one.
-    Failed();
-    const DWORD attributes = ::GetFileAttributesW(ApiPath(path).c_str());
-    if (lastError_ == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
+    CopyFailed(copy);
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    if (copy.error == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
         (attributes & FILE_ATTRIBUTE_DIRECTORY))
-      lastError_ = 0;
-    return kNoHandle;
+      copy.error = 0;
+    return false;
   }
   BY_HANDLE_FILE_INFORMATION information;
   const bool regular = ::GetFileType(file) == FILE_TYPE_DISK;  // not a device or a pipe
   const bool known = regular && ::GetFileInformationByHandle(file, &information);
   if (!known || (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-    lastError_ = regular && !known ? int(::GetLastError()) : 0;  // no file: no error
+    copy.error = regular && !known ? int(::GetLastError()) : 0;  // no file: no error
     ::CloseHandle(file);
-    return kNoHandle;
+    return false;
   }
-  sourceAttributes_ = information.dwFileAttributes;
-  sourceWriteTime_ = std::int64_t(TicksOf(information.ftLastWriteTime));
-  sourceSize_ = SizeOf(information.nFileSizeHigh, information.nFileSizeLow);
-  return FromWin(file);
+  copy.input = FromWin(file);
+  copy.seen = {.size = std::int64_t(SizeOf(information.nFileSizeHigh, information.nFileSizeLow)),
+               .mode = information.dwFileAttributes,
+               .writeTime = std::int64_t(TicksOf(information.ftLastWriteTime))};
+  return true;
 }
 
-FileSystem::TargetState WindowsFileSystem::CheckTarget(const std::string& target) {
-  const DWORD attributes = ::GetFileAttributesW(ApiPath(target).c_str());
+FileSystem::TargetState WindowsFileSystem::CheckTarget(FileCopy& copy) {
+  const DWORD attributes = ::GetFileAttributesW(ApiPath(copy.target).c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) {
     // Anything else than its absence (a missing folder, a denied look-up)
     // keeps the copy from being made, with its reason.
     if (::GetLastError() == ERROR_FILE_NOT_FOUND)
       return TargetState::kAbsent;
-    Failed();
+    CopyFailed(copy);
     return TargetState::kKept;
   }
   constexpr DWORD kKept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
@@ -343,12 +361,11 @@ FileSystem::TargetState WindowsFileSystem::CheckTarget(const std::string& target
   return (attributes & kKept) == 0 ? TargetState::kReplaceable : TargetState::kKept;
 }
 
-FileSystem::Handle WindowsFileSystem::CreateTemporary(const std::string& target,
-                                                      std::string& temporaryPath) {
-  const std::string directory = DirectoryPart(target);
+bool WindowsFileSystem::CreateTemporary(FileCopy& copy) {
+  const std::string directory = DirectoryPart(copy.target);
   SweepOnce(directory);
   if (!TemporaryCleanup::BeginCreation())
-    return kNoHandle;  // the process is ending
+    return false;  // the process is ending
   HANDLE file = INVALID_HANDLE_VALUE;
   for (int attempt = 0; attempt < TemporaryName::kAttempts; ++attempt) {
     const std::string path =
@@ -361,15 +378,16 @@ FileSystem::Handle WindowsFileSystem::CreateTemporary(const std::string& target,
                          FILE_ATTRIBUTE_HIDDEN, nullptr);
     if (file != INVALID_HANDLE_VALUE) {
       TemporaryCleanup::Mark(apiPath);
-      temporaryPath = path;
+      copy.output = FromWin(file);
+      copy.temporaryPath = path;
       break;
     }
-    Failed();
-    if (lastError_ != ERROR_FILE_EXISTS)
+    CopyFailed(copy);
+    if (copy.error != ERROR_FILE_EXISTS)
       break;
   }
   TemporaryCleanup::EndCreation();
-  return FromWin(file);
+  return file != INVALID_HANDLE_VALUE;
 }
 
 bool WindowsFileSystem::Failed() {
@@ -377,65 +395,71 @@ bool WindowsFileSystem::Failed() {
   return false;
 }
 
-bool WindowsFileSystem::CopyContents(Handle source, Handle temporary, const Progress& progress) {
-  buffer_.resize(kCopyBufferSize);
+bool WindowsFileSystem::CopyContents(FileCopy& copy, const Progress& progress) {
+  char* const buffer = ThreadBuffer();
+  const std::uint64_t size = std::uint64_t(copy.seen.size);
   for (std::uint64_t copied = 0;;) {
     DWORD got = 0;
-    if (!::ReadFile(ToWin(source), buffer_.data(), DWORD(buffer_.size()), &got, nullptr))
-      return Failed();
+    if (!::ReadFile(ToWin(copy.input), buffer, DWORD(kCopyBufferSize), &got, nullptr))
+      return CopyFailed(copy);
     if (got == 0)
-      return copied == sourceSize_;  // fewer bytes: the source shrank meanwhile
+      return copied == size;  // fewer bytes: the source shrank meanwhile
     DWORD written = 0;
-    if (!::WriteFile(ToWin(temporary), buffer_.data(), got, &written, nullptr) || written != got)
-      return Failed();
+    if (!::WriteFile(ToWin(copy.output), buffer, got, &written, nullptr) || written != got)
+      return CopyFailed(copy);
     copied += got;
-    if (progress && !progress(std::int64_t(copied), std::int64_t(sourceSize_)))
+    if (progress && !progress(std::int64_t(copied), std::int64_t(size)))
       return false;
   }
 }
 
-bool WindowsFileSystem::SourceUnchanged(Handle source) {
+bool WindowsFileSystem::SourceUnchanged(FileCopy& copy) {
   BY_HANDLE_FILE_INFORMATION now;
-  return ::GetFileInformationByHandle(ToWin(source), &now) &&
-         std::int64_t(TicksOf(now.ftLastWriteTime)) == sourceWriteTime_ &&
-         SizeOf(now.nFileSizeHigh, now.nFileSizeLow) == sourceSize_;
+  return ::GetFileInformationByHandle(ToWin(copy.input), &now) &&
+         std::int64_t(TicksOf(now.ftLastWriteTime)) == copy.seen.writeTime &&
+         std::int64_t(SizeOf(now.nFileSizeHigh, now.nFileSizeLow)) == copy.seen.size;
 }
 
-bool WindowsFileSystem::CopyStampAndMode(Handle /*source*/, Handle temporary) {
+bool WindowsFileSystem::CopyStampAndMode(FileCopy& copy) {
   FILE_BASIC_INFO basic{};  // times left at zero stay as they are
-  basic.LastWriteTime.QuadPart = sourceWriteTime_;
-  const DWORD attributes = sourceAttributes_ & kCarriedAttributes;
+  basic.LastWriteTime.QuadPart = copy.seen.writeTime;
+  const DWORD attributes = copy.seen.mode & kCarriedAttributes;
   basic.FileAttributes = attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
-  return ::SetFileInformationByHandle(ToWin(temporary), FileBasicInfo, &basic, sizeof basic) ||
-         Failed();
+  return ::SetFileInformationByHandle(ToWin(copy.output), FileBasicInfo, &basic,
+                                      sizeof basic) ||
+         CopyFailed(copy);
 }
 
-bool WindowsFileSystem::CloseTemporary(Handle temporary) {
-  return ::CloseHandle(ToWin(temporary)) || Failed();
+bool WindowsFileSystem::CloseTemporary(FileCopy& copy) {
+  const HANDLE file = ToWin(copy.output);
+  copy.output = kNoHandle;
+  return ::CloseHandle(file) || CopyFailed(copy);
 }
 
-bool WindowsFileSystem::ReplaceTarget(const std::string& temporaryPath,
-                                      const std::string& target, bool overwrite) {
-  if (!::MoveFileExW(ApiPath(temporaryPath).c_str(), ApiPath(target).c_str(),
+bool WindowsFileSystem::ReplaceTarget(FileCopy& copy, bool overwrite) {
+  if (!::MoveFileExW(ApiPath(copy.temporaryPath).c_str(), ApiPath(copy.target).c_str(),
                      overwrite ? MOVEFILE_REPLACE_EXISTING : 0))
-    return Failed();
+    return CopyFailed(copy);
   TemporaryCleanup::Unmark();
   return true;
 }
 
-void WindowsFileSystem::RemoveTemporary(const std::string& temporaryPath) {
-  RemoveFile(ApiPath(temporaryPath));
+void WindowsFileSystem::RemoveTemporary(FileCopy& copy) {
+  RemoveFile(ApiPath(copy.temporaryPath));
   TemporaryCleanup::Unmark();
 }
 
-bool WindowsFileSystem::TargetMatchesSource(Handle /*source*/, const std::string& target) {
+bool WindowsFileSystem::TargetMatchesSource(FileCopy& copy) {
   WIN32_FILE_ATTRIBUTE_DATA data;
-  return ::GetFileAttributesExW(ApiPath(target).c_str(), GetFileExInfoStandard, &data) &&
+  return ::GetFileAttributesExW(ApiPath(copy.target).c_str(), GetFileExInfoStandard, &data) &&
          !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-         SizeOf(data.nFileSizeHigh, data.nFileSizeLow) == sourceSize_ &&
-         std::int64_t(TicksOf(data.ftLastWriteTime)) == sourceWriteTime_;
+         std::int64_t(SizeOf(data.nFileSizeHigh, data.nFileSizeLow)) == copy.seen.size &&
+         std::int64_t(TicksOf(data.ftLastWriteTime)) == copy.seen.writeTime;
 }
 
-void WindowsFileSystem::CloseSource(Handle source) { ::CloseHandle(ToWin(source)); }
+void WindowsFileSystem::CloseSource(FileCopy& copy) {
+  ::CloseHandle(ToWin(copy.input));
+  copy.input = kNoHandle;
+}
 
 }  // namespace trasvex

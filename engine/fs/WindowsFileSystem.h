@@ -61,18 +61,17 @@ class WindowsFileSystem final : public FileSystem {
   std::unique_ptr<FileSystem> ForWorker() override;
   bool IsRemote(const std::string& path) override;
 
-  Handle OpenSource(const std::string& path) override;
-  TargetState CheckTarget(const std::string& target) override;
-  Handle CreateTemporary(const std::string& target, std::string& temporaryPath) override;
-  bool CopyContents(Handle source, Handle temporary, const Progress& progress) override;
-  bool SourceUnchanged(Handle source) override;
-  bool CopyStampAndMode(Handle source, Handle temporary) override;
-  bool CloseTemporary(Handle temporary) override;
-  bool ReplaceTarget(const std::string& temporaryPath, const std::string& target,
-                     bool overwrite) override;
-  void RemoveTemporary(const std::string& temporaryPath) override;
-  bool TargetMatchesSource(Handle source, const std::string& target) override;
-  void CloseSource(Handle source) override;
+  bool OpenSource(FileCopy& copy) override;
+  TargetState CheckTarget(FileCopy& copy) override;
+  bool CreateTemporary(FileCopy& copy) override;
+  bool CopyContents(FileCopy& copy, const Progress& progress) override;
+  bool SourceUnchanged(FileCopy& copy) override;
+  bool CopyStampAndMode(FileCopy& copy) override;
+  bool CloseTemporary(FileCopy& copy) override;
+  bool ReplaceTarget(FileCopy& copy, bool overwrite) override;
+  void RemoveTemporary(FileCopy& copy) override;
+  bool TargetMatchesSource(FileCopy& copy) override;
+  void CloseSource(FileCopy& copy) override;
 
  private:
   // Keeps the system's last error as this instance's; false.
@@ -93,11 +92,6 @@ class WindowsFileSystem final : public FileSystem {
   const std::string dateSeparator_;
   const std::string timeSeparator_;
   std::string root_;  // the destination root of the mapping in progress
-  // The source of the copy in progress.
-  std::uint32_t sourceAttributes_ = 0;
-  std::int64_t sourceWriteTime_ = 0;
-  std::uint64_t sourceSize_ = 0;
-  std::vector<char> buffer_;
   std::shared_ptr<RunShare> share_ = std::make_shared<RunShare>();
 };
 

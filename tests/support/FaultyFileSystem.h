@@ -123,54 +123,44 @@ class FaultyFileSystem final : public FileSystem {
     entries.resize(entries.size() / 2);
     return false;
   }
-  Handle OpenSource(const std::string& path) override {
-    return Fails(Operation::kOpenSource, path) ? Injected(kNoHandle, EACCES)
-                                               : Forwarded(inner_.OpenSource(path));
+  bool OpenSource(FileCopy& copy) override {
+    return Fails(Operation::kOpenSource, copy.source) ? Injected(copy, EACCES)
+                                                      : inner_.OpenSource(copy);
   }
-  TargetState CheckTarget(const std::string& target) override {
-    return Forwarded(inner_.CheckTarget(target));
+  TargetState CheckTarget(FileCopy& copy) override { return inner_.CheckTarget(copy); }
+  bool CreateTemporary(FileCopy& copy) override {
+    return Fails(Operation::kCreateTemporary, copy.target) ? Injected(copy, ENOSPC)
+                                                           : inner_.CreateTemporary(copy);
   }
-  Handle CreateTemporary(const std::string& target, std::string& temporaryPath) override {
-    return Fails(Operation::kCreateTemporary, target)
-               ? Injected(kNoHandle, ENOSPC)
-               : Forwarded(inner_.CreateTemporary(target, temporaryPath));
-  }
-  bool CopyContents(Handle source, Handle temporary, const Progress& progress) override {
+  bool CopyContents(FileCopy& copy, const Progress& progress) override {
     const bool fails = Fails(Operation::kCopyContents, "");
     const std::chrono::milliseconds delay = plan_.blockDelay;
     const Progress slowed = [&](std::int64_t copied, std::int64_t size) {
       std::this_thread::sleep_for(delay);
       return !progress || progress(copied, size);
     };
-    const bool copied = Forwarded(inner_.CopyContents(source, temporary, slowed));
-    return fails ? Injected(false, ENOSPC) : copied;
+    const bool copied = inner_.CopyContents(copy, slowed);
+    return fails ? Injected(copy, ENOSPC) : copied;
   }
-  bool SourceUnchanged(Handle source) override {
-    return !Fails(Operation::kSourceUnchanged, "") && inner_.SourceUnchanged(source);
+  bool SourceUnchanged(FileCopy& copy) override {
+    return !Fails(Operation::kSourceUnchanged, "") && inner_.SourceUnchanged(copy);
   }
-  bool CopyStampAndMode(Handle source, Handle temporary) override {
-    return Fails(Operation::kCopyStampAndMode, "")
-               ? Injected(false, EPERM)
-               : Forwarded(inner_.CopyStampAndMode(source, temporary));
+  bool CopyStampAndMode(FileCopy& copy) override {
+    return Fails(Operation::kCopyStampAndMode, "") ? Injected(copy, EPERM)
+                                                   : inner_.CopyStampAndMode(copy);
   }
-  bool CloseTemporary(Handle temporary) override {
+  bool CloseTemporary(FileCopy& copy) override {
     const bool fails = Fails(Operation::kCloseTemporary, "");
-    const bool closed = Forwarded(inner_.CloseTemporary(temporary));
-    return fails ? Injected(false, EIO) : closed;
+    const bool closed = inner_.CloseTemporary(copy);
+    return fails ? Injected(copy, EIO) : closed;
   }
-  bool ReplaceTarget(const std::string& temporaryPath, const std::string& target,
-                     bool overwrite) override {
-    return Fails(Operation::kReplaceTarget, target)
-               ? Injected(false, EACCES)
-               : Forwarded(inner_.ReplaceTarget(temporaryPath, target, overwrite));
+  bool ReplaceTarget(FileCopy& copy, bool overwrite) override {
+    return Fails(Operation::kReplaceTarget, copy.target) ? Injected(copy, EACCES)
+                                                         : inner_.ReplaceTarget(copy, overwrite);
   }
-  void RemoveTemporary(const std::string& temporaryPath) override {
-    inner_.RemoveTemporary(temporaryPath);
-  }
-  bool TargetMatchesSource(Handle source, const std::string& target) override {
-    return inner_.TargetMatchesSource(source, target);
-  }
-  void CloseSource(Handle source) override { inner_.CloseSource(source); }
+  void RemoveTemporary(FileCopy& copy) override { inner_.RemoveTemporary(copy); }
+  bool TargetMatchesSource(FileCopy& copy) override { return inner_.TargetMatchesSource(copy); }
+  void CloseSource(FileCopy& copy) override { inner_.CloseSource(copy); }
 
  private:
   FaultyFileSystem(std::unique_ptr<FileSystem> inner, FaultyFileSystem& plan)
@@ -187,6 +177,11 @@ class FaultyFileSystem final : public FileSystem {
   T Injected(T value, int error) {
     lastError_ = error;
     return value;
+  }
+  // A copy's step that fails with the system's |error|.
+  static bool Injected(FileCopy& copy, int error) {
+    copy.error = error;
+    return false;
   }
 
   void MarkUnexamined(const std::string& directory, std::vector<SearchEntry>& entries) {

@@ -355,14 +355,16 @@ TEST_F(WindowsFiles, ATargetIsTheSourcesCopyWithItsKindSizeAndWriteTime) {
         "dst/carpeta/"})
     tree_.Add(entry);
   tree_.SetStamp("dst/carpeta", "2020-01-01 00:00:00");
-  const FileSystem::Handle source = fs_->OpenSource(P("src/vacio.txt"));
-  ASSERT_NE(source, FileSystem::kNoHandle);
+  FileCopy copy;
+  copy.source = P("src/vacio.txt");
+  ASSERT_TRUE(fs_->OpenSource(copy));
   for (const std::string target :
        {"igual.txt", "otra-hora.txt", "otro-largo.txt", "carpeta", "falta.txt"}) {
     SCOPED_TRACE(target);
-    EXPECT_EQ(fs_->TargetMatchesSource(source, P("dst/" + target)), target == "igual.txt");
+    copy.target = P("dst/" + target);
+    EXPECT_EQ(fs_->TargetMatchesSource(copy), target == "igual.txt");
   }
-  fs_->CloseSource(source);
+  fs_->CloseSource(copy);
 }
 
 // A name that the system cannot hold, or one below a file, names no file (a
