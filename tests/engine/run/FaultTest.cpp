@@ -88,6 +88,32 @@ INSTANTIATE_TEST_SUITE_P(EveryStep, CopyStepFault,
                                            Operation::kCloseTemporary,
                                            Operation::kReplaceTarget));
 
+// The steps of two copies may come in turn on one instance: each copy keeps
+// what it saw of its own source.
+TEST_F(Faults, TheStepsOfTwoCopiesInTurnKeepEachItsOwnSource) {
+  tree_.Add("src/b.txt 2021-05-06 07:08:10");
+  FileCopy big, small;
+  big.source = P("src/a.txt");
+  big.target = P("dst/a.txt");
+  small.source = P("src/b.txt");
+  small.target = P("dst/b.txt");
+  ASSERT_TRUE(fs_->OpenSource(big) && fs_->OpenSource(small));
+  ASSERT_TRUE(fs_->CreateTemporary(big) && fs_->CreateTemporary(small));
+  EXPECT_TRUE(fs_->CopyContents(small, nullptr) && fs_->CopyContents(big, nullptr));
+  EXPECT_TRUE(fs_->SourceUnchanged(big) && fs_->SourceUnchanged(small));
+  EXPECT_TRUE(fs_->CopyStampAndMode(big) && fs_->CopyStampAndMode(small));
+  EXPECT_TRUE(fs_->CloseTemporary(small) && fs_->CloseTemporary(big));
+  EXPECT_TRUE(fs_->ReplaceTarget(big, true) && fs_->ReplaceTarget(small, false));
+  fs_->CloseSource(big);
+  fs_->CloseSource(small);
+  for (const char* name : {"a.txt", "b.txt"}) {
+    SCOPED_TRACE(name);
+    EXPECT_EQ(tree_.Read(std::string("dst/") + name), tree_.Read(std::string("src/") + name));
+    EXPECT_EQ(tree_.Stamp(std::string("dst/") + name), tree_.Stamp(std::string("src/") + name));
+  }
+  EXPECT_EQ(tree_.List("dst"), (Names{"a.txt", "b.txt"}));
+}
+
 TEST_F(Faults, ASourceThatVanishesAfterTheScanFailsAlone) {
   faulty_.beforeCall = [this](Operation operation, const std::string& path) {
     if (operation == Operation::kOpenSource && path == P("src/a.txt"))
