@@ -5,9 +5,14 @@
 //   make-tree many DIR    100,000 files of 0-2 KiB in 1,885 directories
 //   make-tree big DIR     4 files of 256 MiB
 //   make-tree share DIR   1,000 files of 0.1-8 KiB in 31 directories
-// Directories form a full tree (7, 12 or 5 children per directory, three
-// levels below DIR, two for 'share'); files are dealt to the directories in
-// turn.
+//   make-tree flat DIR    1,000 files of 0.1-8 KiB in DIR itself
+//   make-tree large DIR   4 files of 32 MiB
+//   make-tree deep DIR    4,372 files of 0.1-8 KiB, 4 in each of 1,093
+//                         directories (3 children each, six levels)
+//   make-tree ten DIR     10 files of 0.1-8 KiB
+// Directories form a full tree (7, 12, 5 or 3 children per directory, three
+// levels below DIR, two for 'share', six for 'deep'); files are dealt to the
+// directories in turn.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -93,7 +98,7 @@ std::vector<std::string> MakeDirectories(const std::string& root, const Shape& s
 
 int main(int argc, char** argv) {
   if (argc != 3) {
-    std::fprintf(stderr, "usage: make-tree small|many|big|share DIR\n");
+    std::fprintf(stderr, "usage: make-tree small|many|big|share|flat|large|deep|ten DIR\n");
     return 2;
   }
   const std::string kind = argv[1], root = argv[2];
@@ -106,6 +111,14 @@ int main(int argc, char** argv) {
     shape = {4, 0, 0, 256L << 20, 256L << 20};
   else if (kind == "share")
     shape = {1000, 5, 2, 100, 8192};
+  else if (kind == "flat")
+    shape = {1000, 0, 0, 100, 8192};
+  else if (kind == "large")
+    shape = {4, 0, 0, 32L << 20, 32L << 20};
+  else if (kind == "deep")
+    shape = {4 * 1093, 3, 6, 100, 8192};
+  else if (kind == "ten")
+    shape = {10, 0, 0, 100, 8192};
   else
     return 2;
   Random random(0x5eed0000 + kind.size());

@@ -69,9 +69,14 @@ DIR* DirectoryChain::Entries(std::string_view directory) {
     return nullptr;
   if (link->entries) {
     ::rewinddir(link->entries);
-  } else {
-    link->entries = ::fdopendir(link->fd);  // fails on a handle without read access
+    return link->entries;
   }
+  const int fd =
+      pathsOnly_ ? ::openat(link->fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK)
+                 : link->fd;
+  link->entries = fd == -1 ? nullptr : ::fdopendir(fd);  // fails without read access
+  if (!link->entries && fd != link->fd && fd != -1)
+    ::close(fd);
   return link->entries;
 }
 
@@ -111,8 +116,8 @@ bool DirectoryChain::Push(std::string_view path, std::string_view name, bool fol
   const std::string text(name);
   const int flags = O_DIRECTORY | O_CLOEXEC | (followLink ? 0 : O_NOFOLLOW);
   // A directory that may be searched but not read still leads further down.
-  int fd = ::openat(base, text.c_str(), O_RDONLY | O_NONBLOCK | flags);
-  if (fd == -1 && errno == EACCES)
+  int fd = ::openat(base, text.c_str(), (pathsOnly_ ? O_PATH : O_RDONLY | O_NONBLOCK) | flags);
+  if (fd == -1 && errno == EACCES && !pathsOnly_)
     fd = ::openat(base, text.c_str(), O_PATH | flags);
   if (fd == -1)
     return false;
@@ -121,10 +126,10 @@ bool DirectoryChain::Push(std::string_view path, std::string_view name, bool fol
   return true;
 }
 
-void DirectoryChain::Close(Link& link) {
+void DirectoryChain::Close(Link& link) const {
   if (link.entries)
     ::closedir(link.entries);
-  else
+  if (!link.entries || pathsOnly_)
     ::close(link.fd);
   --heldLinks;
 }

@@ -19,7 +19,10 @@ namespace trasvex {
 
 class DirectoryChain {
  public:
-  DirectoryChain() = default;
+  // A chain of |pathsOnly| handles keeps handles that lead to names but do
+  // not read the directory: opening one costs a network file system no
+  // request. Its Entries opens a reading handle of its own.
+  explicit DirectoryChain(bool pathsOnly = false) : pathsOnly_(pathsOnly) {}
   ~DirectoryChain() { Clear(); }
   DirectoryChain(const DirectoryChain&) = delete;
   DirectoryChain& operator=(const DirectoryChain&) = delete;
@@ -44,11 +47,11 @@ class DirectoryChain {
   struct Link {
     std::string path;
     int fd = -1;
-    DIR* entries = nullptr;  // owns fd once made
+    DIR* entries = nullptr;  // owns fd once made, unless the chain keeps paths only
   };
 
   Link* OpenLink(std::string_view directory);
-  static void Close(Link& link);
+  void Close(Link& link) const;
   // Opens |name| inside the last link (or the working directory) and
   // appends it as the link of |path|; false when it cannot be opened.
   bool Push(std::string_view path, std::string_view name, bool followLink);
@@ -56,6 +59,7 @@ class DirectoryChain {
 
   std::vector<Link> links_;  // each one inside the one before
   std::string root_;
+  bool pathsOnly_;
 };
 
 }  // namespace trasvex

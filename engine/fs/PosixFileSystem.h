@@ -129,7 +129,8 @@ class PosixFileSystem final : public FileSystem {
   // it or created it.
   void SweepOnce(const std::string& directory);
 
-  DirectoryChain targets_;  // destination look-ups, directories and the copy's target
+  // Destination look-ups, directories and the copy's target.
+  DirectoryChain targets_{true};
   DirectoryChain sources_;  // scans and the copy's source
   LookUp lastLookUp_;
   CreatedDirectory created_;

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <unordered_set>
+#include <utility>
 
 #include "run/ListingRow.h"
 #include "run/MappingTrees.h"
@@ -207,11 +208,15 @@ void Distribuidor::ProceseCopiado(const std::string& source, const std::string& 
   if (watch_.Stopping())
     return;
   const std::string sourceDirectory = ParentPath(source, fs_.Style());
-  const bool created = !fs_.IsDirectory(destination);
-  if (created && !fs_.CreateDirectory(destination, sourceDirectory)) {
+  // A folder inside one this run made is made without asking first; one
+  // that another run made meanwhile is taken as it is.
+  const bool missing = insideCreated_ || !fs_.IsDirectory(destination);
+  const bool created = missing && fs_.CreateDirectory(destination, sourceDirectory);
+  if (missing && !created && !fs_.IsDirectory(destination)) {
     QueueFailure("ERROR: No se ha podido crear el directorio " + destination + ".");
     return;
   }
+  const bool outer = std::exchange(insideCreated_, created);
   // A destination just made holds nothing until its first scan's files come.
   bool empty = created;
   bool complete = true;
@@ -222,6 +227,7 @@ void Distribuidor::ProceseCopiado(const std::string& source, const std::string& 
     complete = read && complete;
     empty = false;
   }
+  insideCreated_ = outer;
   if (!complete)
     QueueFailure("ERROR: No se ha podido leer el directorio " + sourceDirectory + ".");
 }

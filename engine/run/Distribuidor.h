@@ -166,6 +166,8 @@ class Distribuidor {
   long scans_ = 0;  // the file scans of the run so far
   // The mapping's destination when it lies in its source.
   std::string ownDestination_;
+  // True while the walk is inside a destination folder it made itself.
+  bool insideCreated_ = false;
   // After a stop no file is examined and no copy begun, and copies in
   // flight are dropped.
   RunWatch watch_{host_};

@@ -114,6 +114,25 @@ TEST_F(Faults, TheStepsOfTwoCopiesInTurnKeepEachItsOwnSource) {
   EXPECT_EQ(tree_.List("dst"), (Names{"a.txt", "b.txt"}));
 }
 
+// A folder that another run makes between the look-up and the creation, at
+// the top of a mapping or inside a folder this run made, is taken as it is
+// and filled.
+TEST_F(Faults, AFolderThatAnotherRunMakesMeanwhileIsFilled) {
+  tree_.Add("src/sub/d.txt 2022-01-01 00:00:00");
+  for (const char* folder : {"dst-nuevo", "dst-nuevo/sub"}) {
+    SCOPED_TRACE(folder);
+    faulty_.beforeCall = [&](Operation operation, const std::string& path) {
+      if (operation == Operation::kCreateDirectory && path == P(folder))
+        tree_.Add(std::string(folder) + "/");
+    };
+    host_.lines = {Expand("@/dst-nuevo = @/src")};
+    faultyEngine_.CopyBtnClick();
+    EXPECT_EQ(tree_.Read("dst-nuevo/sub/d.txt"), "src/sub/d.txt");
+    EXPECT_EQ(faultyEngine_.Counters().fallidos, 0);
+    std::filesystem::remove_all(tree_.Path("dst-nuevo"));
+  }
+}
+
 TEST_F(Faults, ASourceThatVanishesAfterTheScanFailsAlone) {
   faulty_.beforeCall = [this](Operation operation, const std::string& path) {
     if (operation == Operation::kOpenSource && path == P("src/a.txt"))
