@@ -19,24 +19,15 @@ constexpr std::size_t kMostBatchItems = 128;
 
 RunQueue::RunQueue(FileSystem& fileSystem, int workers, std::function<void()> idle)
     : fileSystem_(fileSystem), idle_(std::move(idle)) {
-  std::vector<std::unique_ptr<FileSystem>> instances;
-  for (int i = 0; workers > 1 && i < workers; ++i) {
-    std::unique_ptr<FileSystem> instance = fileSystem.ForWorker();
-    if (!instance)
-      return;  // a backend that works on one thread
-    instances.push_back(std::move(instance));
-  }
-  if (instances.empty())
-    return;
-  const std::size_t workerCount = instances.size();
+  if (workers <= 1 || !(helper_ = fileSystem.ForWorker()))
+    return;  // one worker, or a backend that works on one thread
   try {
-    pool_ = std::make_unique<WorkerPool>(std::move(instances));
+    pool_ = std::make_unique<WorkerPool>(fileSystem, workers);
   } catch (const std::system_error&) {
     return;  // no threads to be had: one thing at a time
   }
-  helper_ = fileSystem.ForWorker();
-  batchItems_ = std::clamp(std::size_t(kLookAhead) / (workerCount * 8), kFewestBatchItems,
-                           kMostBatchItems);
+  batchItems_ = std::clamp(std::size_t(kLookAhead) / (std::size_t(workers) * 8),
+                           kFewestBatchItems, kMostBatchItems);
 }
 
 void RunQueue::Add(int items, Work request, Effect effect) {

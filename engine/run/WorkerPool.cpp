@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cstdlib>
 #include <cstring>
+#include <system_error>
 
 namespace trasvex {
 
@@ -34,16 +35,33 @@ int WorkerPool::Unasked(bool remote) {
                 : int(std::clamp(std::thread::hardware_concurrency(), 1u, kMostLocalWorkers));
 }
 
-WorkerPool::WorkerPool(std::vector<std::unique_ptr<FileSystem>> instances)
-    : instances_(std::move(instances)) {
-  threads_.reserve(instances_.size());
+WorkerPool::WorkerPool(FileSystem& fileSystem, int workers)
+    : fileSystem_(fileSystem), mostWorkers_(std::size_t(std::max(workers, 1))) {
+  threads_.reserve(mostWorkers_);
+  instances_.reserve(mostWorkers_);
+  if (!AddWorker())
+    throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+}
+
+bool WorkerPool::AddWorker() {
+  instances_.push_back(fileSystem_.ForWorker());
   try {
-    for (const std::unique_ptr<FileSystem>& instance : instances_)
-      threads_.emplace_back([this, &fileSystem = *instance] { Serve(fileSystem); });
-  } catch (...) {
-    Stop();  // the threads that did start
-    throw;
+    threads_.emplace_back([this, &instance = *instances_.back()] { Serve(instance); });
+  } catch (const std::system_error&) {
+    instances_.pop_back();
+    return false;
   }
+  return true;
+}
+
+void WorkerPool::GrowFor(std::unique_lock<std::mutex>& lock) {
+  ++waiting_;
+  const int free = int(threads_.size()) - busy_;
+  const bool grow = waiting_ > free && threads_.size() < mostWorkers_;
+  lock.unlock();
+  taskQueued_.notify_one();
+  if (grow)
+    AddWorker();  // without it, the workers there are take the task
 }
 
 WorkerPool::~WorkerPool() { Stop(); }
@@ -60,23 +78,19 @@ void WorkerPool::Stop() {
 }
 
 void WorkerPool::Submit(Work work, bool& ended) {
-  {
-    std::lock_guard lock(mutex_);
-    queued_.push_back({std::move(work), &ended});
-  }
-  taskQueued_.notify_one();
+  std::unique_lock lock(mutex_);
+  queued_.push_back({std::move(work), &ended});
+  GrowFor(lock);
 }
 
 void WorkerPool::SubmitUrgent(Work work, bool& ended, long group) {
-  {
-    std::lock_guard lock(mutex_);
-    // The groups that come now are the last ones.
-    auto found = std::find_if(groups_.rbegin(), groups_.rend(),
-                              [group](const Group& each) { return each.id == group; });
-    Group& into = found != groups_.rend() ? *found : groups_.emplace_back(Group{group, {}});
-    into.tasks.push_back({std::move(work), &ended});
-  }
-  taskQueued_.notify_one();
+  std::unique_lock lock(mutex_);
+  // The groups that come now are the last ones.
+  auto found = std::find_if(groups_.rbegin(), groups_.rend(),
+                            [group](const Group& each) { return each.id == group; });
+  Group& into = found != groups_.rend() ? *found : groups_.emplace_back(Group{group, {}});
+  into.tasks.push_back({std::move(work), &ended});
+  GrowFor(lock);
 }
 
 bool WorkerPool::Ended(const bool& ended) {
@@ -97,6 +111,7 @@ void WorkerPool::Wait(const bool& ended, FileSystem& helper,
     } else {
       Task task = std::move(queued_.front());
       queued_.pop_front();
+      --waiting_;
       Run(task, helper, lock);
     }
     if (idle && !ended) {
@@ -130,6 +145,7 @@ bool WorkerPool::Take(Task& task, GroupList::iterator& group) {
     return false;
   task = std::move(from.front());
   from.pop_front();
+  --waiting_;
   if (group != groups_.end())
     ++group->busy;
   return true;
@@ -143,7 +159,9 @@ void WorkerPool::Serve(FileSystem& fileSystem) {
     taskQueued_.wait(lock, [&] { return Take(task, group) || stopping_; });
     if (!task.work)
       return;  // stopping, and nothing is left to do
+    ++busy_;
     Run(task, fileSystem, lock);
+    --busy_;  // free before the owner hears of the end
     if (group != groups_.end() && --group->busy == 0 && group->tasks.empty())
       groups_.erase(group);
     taskEnded_.notify_all();

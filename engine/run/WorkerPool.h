@@ -10,6 +10,10 @@
 // a free worker takes the oldest task of the group the fewest workers are
 // busy with, the oldest first among equals, so that the groups go on side
 // by side and a group has a worker of its own before it has two.
+//
+// The pool starts with one worker and adds one whenever more tasks wait
+// than workers are free, up to the number asked, so a small job never pays
+// for workers it has no use for.
 #pragma once
 
 #include <condition_variable>
@@ -37,9 +41,11 @@ class WorkerPool {
   static std::optional<int> Asked();
   static int Unasked(bool remote);
 
-  // One thread for each instance; std::system_error when the system gives
-  // none.
-  explicit WorkerPool(std::vector<std::unique_ptr<FileSystem>> instances);
+  // Up to |workers| threads, each with its own instance of |fileSystem|
+  // (FileSystem::ForWorker, which must not answer null), made on the
+  // thread that owns the pool as they are needed; |fileSystem| must outlive
+  // the pool. std::system_error when the system gives not even the first.
+  WorkerPool(FileSystem& fileSystem, int workers);
   // Lets every task submitted end, then stops the threads.
   ~WorkerPool();
   WorkerPool(const WorkerPool&) = delete;
@@ -68,6 +74,10 @@ class WorkerPool {
   using GroupList = std::list<Group>;
 
   void Serve(FileSystem& fileSystem);
+  // Starts one more worker; false when the system gives no thread.
+  bool AddWorker();
+  // Adds a worker when a task has come that no free worker will take.
+  void GrowFor(std::unique_lock<std::mutex>& lock);
   // Lets every task submitted end, then stops the threads.
   void Stop();
   // Runs |task| without the lock, which |lock| holds before and after.
@@ -82,6 +92,10 @@ class WorkerPool {
   GroupList groups_;  // urgent tasks, by the order of their groups' first
   std::deque<Task> queued_;
   bool stopping_ = false;
+  int waiting_ = 0;  // tasks not yet taken
+  int busy_ = 0;     // workers running a task
+  FileSystem& fileSystem_;
+  const std::size_t mostWorkers_;
   std::vector<std::unique_ptr<FileSystem>> instances_;
   std::vector<std::thread> threads_;
 };

@@ -82,6 +82,8 @@ class FaultyFileSystem final : public FileSystem {
   }
 
   std::function<void(Operation, const std::string&)> beforeCall;
+  // How many instances it made for workers (ForWorker runs on one thread).
+  int instancesMade = 0;
   // A slow copy: the time each block of data takes, on top of its own.
   std::chrono::milliseconds blockDelay{0};
 
@@ -100,6 +102,7 @@ class FaultyFileSystem final : public FileSystem {
   }
   void ReleaseHandles() override { inner_.ReleaseHandles(); }
   std::unique_ptr<FileSystem> ForWorker() override {
+    ++plan_.instancesMade;
     std::unique_ptr<FileSystem> inner = inner_.ForWorker();
     return inner ? std::unique_ptr<FileSystem>(new FaultyFileSystem(std::move(inner), plan_))
                  : nullptr;

@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "FaultyFileSystem.h"
 #include "TaskGate.h"
 #include "run/WorkerPool.h"
 
@@ -16,10 +17,8 @@ namespace {
 using Names = TaskGate::Names;
 
 std::unique_ptr<WorkerPool> Pool(int workers) {
-  std::vector<std::unique_ptr<FileSystem>> instances;
-  for (int i = 0; i < workers; ++i)
-    instances.push_back(FileSystem::CreateNative());
-  return std::make_unique<WorkerPool>(std::move(instances));
+  static const std::unique_ptr<FileSystem> native = FileSystem::CreateNative();
+  return std::make_unique<WorkerPool>(*native, workers);
 }
 
 // A free worker takes the group that no other worker is busy with, though
@@ -40,6 +39,20 @@ TEST(WorkerPool, AFreeWorkerTakesAGroupNobodyIsBusyWith) {
     gate.Open();
   }
   EXPECT_EQ(gate.Log().size(), 6u);
+}
+
+// Tasks that come one at a time, each ended before the next, keep one
+// worker busy: the pool makes no other.
+TEST(WorkerPool, TasksThatComeOneAtATimeMakeOneWorker) {
+  const std::unique_ptr<FileSystem> native = FileSystem::CreateNative();
+  FaultyFileSystem counting(*native);
+  WorkerPool pool(counting, 32);
+  for (long task = 0; task < 20; ++task) {
+    bool ended = false;
+    pool.SubmitUrgent([](FileSystem&) {}, ended, task);
+    pool.Wait(ended, *native, nullptr);
+  }
+  EXPECT_EQ(counting.instancesMade, 1);
 }
 
 // With no other group to go on with, a free worker joins a busy group.
