@@ -17,6 +17,8 @@ namespace {
 constexpr std::size_t kMaxMessagePrefix = 254;
 constexpr const char* kStoppedText = "Ejecución detenida por el usuario.";
 const std::string kUnexaminable = "ERROR: No se pudo examinar el archivo ";
+// The most data the copies handed to a worker together may hold.
+constexpr std::int64_t kFollowUpBytes = 1 << 20;
 
 // Keeps the busy cursor up for the life of a run, whatever ends it.
 class BusyCursor {
@@ -423,15 +425,20 @@ void Distribuidor::SettleCopiesBefore(const std::shared_ptr<FileBatch>& batch,
   queue_->SettleAll();
 }
 
-// The copies may run on a worker, a few at a time; they are counted on this
-// thread, in the order they were started.
+// The copies may run on a worker, a few at a time, as many as make little
+// data together, so that large files go to workers of their own; they are
+// counted on this thread, in the order they were started.
 void Distribuidor::StartCopies(const std::shared_ptr<FileBatch>& batch,
                                const std::vector<FileWork*>& files) {
   const std::size_t step = queue_->FollowUpItems();
-  for (std::size_t first = 0; first < files.size(); first += step) {
-    const auto begin = files.begin() + std::ptrdiff_t(first);
-    const std::size_t count = std::min(step, files.size() - first);
-    const std::vector<FileWork*> some(begin, begin + std::ptrdiff_t(count));
+  for (auto begin = files.begin(); begin != files.end();) {
+    auto end = begin + 1;
+    for (std::int64_t bytes = (*begin)->entry.size;
+         end != files.end() && std::size_t(end - begin) < step &&
+         (bytes += (*end)->entry.size) < kFollowUpBytes;)
+      ++end;
+    const std::vector<FileWork*> some(begin, end);
+    begin = end;
     queue_->AddFollowUp(
         batch->scan, int(some.size()),
         [this, batch, some](FileSystem& fileSystem) {

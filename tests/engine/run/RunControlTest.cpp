@@ -60,7 +60,9 @@ TEST_F(RunControl, AStopDropsTheCopyInFlightAndExaminesNoMore) {
     EXPECT_EQ(host_.status[0], "Ejecución detenida por el usuario.");
     EXPECT_TRUE(host_.status[1].starts_with("Archs (")) << host_.status[1];
     EXPECT_LE(slowEngine_.Counters().examinados, 2);
-    EXPECT_EQ(slowEngine_.Counters().hechos, 0);
+    // A worker of its own may have copied the small file before the stop.
+    const bool sideBySide = std::string_view(jobs) != "1";
+    EXPECT_EQ(slowEngine_.Counters().hechos, sideBySide && tree_.Exists("dst/b.txt") ? 1 : 0);
     EXPECT_EQ(slowEngine_.Counters().fallidos, 0);
     EXPECT_EQ(tree_.Read("dst/a.bin"), "dst/a.bin");
     EXPECT_TRUE(NoTemporaryLeft());
@@ -69,6 +71,7 @@ TEST_F(RunControl, AStopDropsTheCopyInFlightAndExaminesNoMore) {
   host_.onKeepAlive = nullptr;
   host_.stopRequested = false;
   slow_.blockDelay = 0ms;
+  std::filesystem::remove(tree_.Path("dst/b.txt"));
   RunSlowly("1", {"@/dst = @/src"});  // the next run starts afresh
   EXPECT_EQ(host_.status[1], "Archs (2): 2 copias, 0 fallos.");
 }
