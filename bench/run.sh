@@ -10,11 +10,19 @@
 # round of each scenario warms the cache and is not counted) and the ratios
 # program/peer.
 #
-# The share scenarios copy the 'share' tree onto a simulated network share
-# (bench/slowfs.c mounted over a folder of $BENCH, each request delayed by
-# SHARE_DELAY_US, default 1000), also against trasvex-j1:
-#   R1 initial copy                   R3 listing against an up-to-date copy
-#   R2 no-op
+# The share scenarios copy onto a simulated network share (bench/slowfs.c
+# mounted over a folder of $BENCH, each request delayed by SHARE_DELAY_US,
+# default 1000), also against trasvex-j1:
+#   R1 initial copy of 'share'        R3 listing of 'share' against an
+#   R2 no-op over 'share'                up-to-date copy
+#   R4 initial copy of 'flat' (1,000 small files in one folder)
+#   R5 initial copy of 'large' (4 files of 32 MiB in one folder)
+#   R6 initial copy of 'deep' (six levels, 3 folders a level, 4 files each)
+#   R7 initial copy of 'share' with each request delayed SLOW_DELAY_US
+#      (default 10000), a slow link
+# R6 and R7 time one round (after the warming one): their peers take
+# minutes. T1 copies 'ten' (10 files) into a local folder, against
+# trasvex-j1: what the workers cost a small job.
 #
 # The program runs with its own number of workers (TRASVEX_JOBS unset);
 # trasvex-j1 is the program with TRASVEX_JOBS=1, one worker. floor
@@ -38,6 +46,8 @@ RUNS="${1:-5}"
 BIG_RUNS=3
 SHARE_RUNS=$((RUNS < 3 ? RUNS : 3))
 SHARE_DELAY_US="${SHARE_DELAY_US:-1000}"
+SLOW_DELAY_US="${SLOW_DELAY_US:-10000}"
+SMALL_JOB_RUNS=30
 BUILD="${BUILD_SCALE:-$ROOT/build-scale}"
 BENCH="${BENCH:-$BUILD/bench}"
 TREES="$BENCH/trees"
@@ -182,18 +192,30 @@ before_round_S3() {
   xargs -d '\n' -a "$WORK/changed" touch -m -d "@$((1700000000 + 10 * $1))"
 }
 
-# R1-R3 run on the simulated share, mounted for them only.
-share_scenarios() {
+# Mounts the simulated share with each request delayed DELAY microseconds.
+mount_share() {
   mkdir -p "$SHARE" "$SHARE_BACKING/old"
-  "$BUILD/slowfs" -o delay_us="$SHARE_DELAY_US" "$SHARE_BACKING" "$SHARE"
+  "$BUILD/slowfs" -o delay_us="$1" "$SHARE_BACKING" "$SHARE"
   DESTINATIONS="$SHARE"
   RETIRED="$SHARE/old"
+}
+# R1-R7 run on the simulated share, mounted for them only.
+share_scenarios() {
+  mount_share "$SHARE_DELAY_US"
   scenario R1 share copy "$SHARE_RUNS" trasvex trasvex-j1 rsync cp
   scenario R2 share update "$SHARE_RUNS" trasvex trasvex-j1 rsync cp
   scenario R3 share check "$SHARE_RUNS" trasvex trasvex-j1
+  scenario R4 flat copy "$SHARE_RUNS" trasvex trasvex-j1 rsync cp
+  scenario R5 large copy "$SHARE_RUNS" trasvex trasvex-j1 rsync cp
+  scenario R6 deep copy 1 trasvex trasvex-j1 rsync cp
+  unmount_share
+  if wanted R7; then
+    mount_share "$SLOW_DELAY_US"
+    scenario R7 share copy 1 trasvex trasvex-j1 rsync cp
+    unmount_share
+  fi
   DESTINATIONS="$WORK"
   RETIRED="$OLD"
-  unmount_share
 }
 any_wanted() {
   local name
@@ -203,7 +225,7 @@ any_wanted() {
 LOCAL=0
 any_wanted S1 S2 S3 S4 S5 S6 && LOCAL=1
 SHARED=0
-any_wanted R1 R2 R3 && SHARED=1
+any_wanted R1 R2 R3 R4 R5 R6 R7 && SHARED=1
 
 BIG=0
 if ((LOCAL)); then
@@ -217,7 +239,10 @@ if ((LOCAL)); then
     make_tree big
   fi
 fi
-((SHARED)) && make_tree share
+if ((SHARED)); then
+  for tree in share flat large deep; do make_tree "$tree"; done
+fi
+wanted T1 && make_tree ten
 
 echo "timing ($RUNS runs each, $SHARE_RUNS on the share, commands taking turns)..."
 ((SHARED)) && share_scenarios
@@ -234,6 +259,7 @@ if wanted S3; then
   scenario S3 small update "$RUNS" trasvex rsync cp
 fi
 ((BIG)) && scenario S5 big copy "$BIG_RUNS" trasvex rsync cp
+scenario T1 ten copy "$SMALL_JOB_RUNS" trasvex trasvex-j1
 # --- system calls and memory --------------------------------------------
 
 # Total system calls of one command under strace -c -f.
@@ -324,8 +350,16 @@ if ((SHARED)); then
   row R1 0.2 0.2 trasvex-j1 -
   row R2 0.2 0.2 trasvex-j1 -
   row R3 - - trasvex-j1 0.2
-  echo "R1-R3: the 'share' tree (1,000 files), each request to the share delayed $SHARE_DELAY_US us;"
+  row R4 - 0.15 trasvex-j1 0.15
+  row R5 - 0.5 trasvex-j1 -
+  row R6 - 0.1 trasvex-j1 -
+  row R7 - 0.1 trasvex-j1 -
+  echo "R1-R6: each request to the share delayed $SHARE_DELAY_US us, R7 $SLOW_DELAY_US us;"
   echo "  other is trasvex-j1, the program with TRASVEX_JOBS=1"
+fi
+if wanted T1; then
+  row T1 - - trasvex-j1 1.1
+  echo "T1: 'ten' (10 files) into a local folder; other is trasvex-j1"
 fi
 
 if ((LOCAL)); then

@@ -98,11 +98,17 @@ class Scenario {
            "-1" + std::to_string(Pick(9)) + " 10:00:0" + std::to_string(2 * Pick(5));
   }
 
+  // Every fourth tree has more files, all in one folder; a few files hold
+  // several MiB.
   void MakeSource() {
-    const Names folders = {"", "d0/", "d0/d1/", "d2/", "d2.txt/", "d0/d1/d3/"};
+    const bool oneFolder = Chance(25);
+    const Names folders = oneFolder ? Names{""}
+                                    : Names{"", "d0/", "d0/d1/", "d2/", "d2.txt/", "d0/d1/d3/"};
     const Names extensions = {".txt", ".doc", ".bin", ".TXT", ""};
-    for (int i = 0, count = 10 + int(Pick(40)); i < count; ++i) {
-      std::string name = "f" + std::to_string(Pick(30)) + extensions[Pick(extensions.size())];
+    const int files = oneFolder ? 40 + int(Pick(80)) : 10 + int(Pick(40));
+    for (int i = 0; i < files; ++i) {
+      std::string name = "f" + std::to_string(Pick(oneFolder ? 150 : 30)) +
+                         extensions[Pick(extensions.size())];
 #ifndef _WIN32
       if (Chance(5))
         name[0] = 'F';  // a twin of "f..." on a destination that ignores case
@@ -114,7 +120,8 @@ class Scenario {
       sources_.push_back(relative);
       std::string source = "src/";
       source += relative;
-      description_.push_back(source + ' ' + Stamp());
+      description_.push_back(source + ' ' + Stamp() +
+                             (Chance(2) ? ' ' + std::to_string((2 + Pick(3)) << 20) : ""));
     }
   }
 
@@ -186,8 +193,12 @@ class Scenario {
       }
       const bool writable = (entry.status().permissions() & stdfs::perms::owner_write) !=
                             stdfs::perms::none;
-      entries.push_back(relative + " " + tree.Read(relative) + " " +
-                        std::to_string(tree.Stamp(relative)) + (writable ? " w" : " r"));
+      std::string content = tree.Read(relative);
+      if (content.size() > 256)  // a large file by its size and a digest
+        content = std::to_string(content.size()) + "#" +
+                  std::to_string(std::hash<std::string>{}(content));
+      entries.push_back(relative + " " + content + " " + std::to_string(tree.Stamp(relative)) +
+                        (writable ? " w" : " r"));
     }
     std::sort(entries.begin(), entries.end());
     return entries;
