@@ -279,7 +279,8 @@ bool PosixFileSystem::CreateDirectory(const std::string& path, const std::string
   const int dirFd = LocateDirectory(path, name);
   if (dirFd == -1 || name.empty() || ::mkdirat(dirFd, name.c_str(), mode) != 0)
     return false;
-  created_.path = path;
+  if (!worker_)  // other instances copy into it too
+    created_.path = path;
   std::lock_guard lock(share_->mutex);
   share_->swept.insert(path + '/');  // it holds no stale temporary file
   return true;

@@ -117,7 +117,8 @@ class PosixFileSystem final : public FileSystem {
   };
   // The directory created last, and the names put in it since: it held
   // nothing when it was made, so other names in it need no look-up. Kept
-  // until the next directory test, which starts every level of the walk.
+  // until the next directory test, which starts every level of the walk,
+  // and never by a worker's instance: other instances copy into it too.
   struct CreatedDirectory {
     std::string path;
     std::unordered_set<std::string> names;

@@ -213,7 +213,7 @@ void Distribuidor::ProceseCopiado(const std::string& source, const std::string& 
   // A folder inside one this run made is made without asking first; one
   // that another run made meanwhile is taken as it is.
   const bool missing = insideCreated_ || !fs_.IsDirectory(destination);
-  const bool created = missing && fs_.CreateDirectory(destination, sourceDirectory);
+  const bool created = missing && CreateFolder(destination, sourceDirectory);
   if (missing && !created && !fs_.IsDirectory(destination)) {
     QueueFailure("ERROR: No se ha podido crear el directorio " + destination + ".");
     return;
@@ -256,16 +256,25 @@ bool Distribuidor::Scan(const std::string& pattern, unsigned attributeSet,
 }
 
 void Distribuidor::ScanAheadFrom(const std::vector<SearchEntry>& entries, std::size_t& next,
-                                 const std::string& directory) {
+                                 const std::string& directory, const std::string& destination) {
   if (!scanAhead_)
     return;
   for (; next < entries.size() && scanAhead_->HasRoom(); ++next) {
     const SearchEntry& entry = entries[next];
     if (!entry.IsDirectory() || entry.IsDotOrDotDot() || !host_.Options().subDirs)
       continue;
-    for (const ScanStep& scan : ScansOf(Join(directory, entry.name) + separator_))
+    const std::string folder = Join(directory, entry.name);
+    for (const ScanStep& scan : ScansOf(folder + separator_))
       scanAhead_->Start(scan.pattern, scan.attributeSet);
+    // Inside a folder the run made, the folder's destination is missing.
+    if (insideCreated_)
+      scanAhead_->StartCreation(Join(destination, entry.name), folder);
   }
+}
+
+bool Distribuidor::CreateFolder(const std::string& destination, const std::string& model) {
+  return scanAhead_ ? scanAhead_->CreateDirectory(fs_, destination, model)
+                    : fs_.CreateDirectory(destination, model);
 }
 
 void Distribuidor::AwaitCopiesInto(const std::string& directory,
@@ -304,7 +313,7 @@ bool Distribuidor::RecorraArchivos(const std::string& pattern, const std::string
     }
     if (entry.IsDirectory() && host_.Options().subDirs) {
       Flush(batch, alone);
-      ScanAheadFrom(entries, ahead = std::max(ahead, i), directory);
+      ScanAheadFrom(entries, ahead = std::max(ahead, i), directory, destination);
       Descend(directory, entry, destination);
       continue;
     }
@@ -330,7 +339,7 @@ bool Distribuidor::RecorraDirectorios(const std::string& pattern,
   for (std::size_t i = 0; i < entries.size(); ++i) {
     const SearchEntry& entry = entries[i];
     if (entry.IsDirectory() && !entry.IsDotOrDotDot() && host_.Options().subDirs) {
-      ScanAheadFrom(entries, ahead = std::max(ahead, i), directory);
+      ScanAheadFrom(entries, ahead = std::max(ahead, i), directory, destination);
       Descend(directory, entry, destination);
     }
   }

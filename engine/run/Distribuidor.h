@@ -114,9 +114,13 @@ class Distribuidor {
   std::vector<ScanStep> ScansOf(const std::string& source);
   bool Scan(const std::string& pattern, unsigned attributeSet, std::vector<SearchEntry>& entries);
   // Starts the scans of the subdirectories among |entries| from |next| on,
-  // while there is room, and moves |next| past those started.
+  // and inside a destination the run made the creations of theirs, while
+  // there is room, and moves |next| past those started.
   void ScanAheadFrom(const std::vector<SearchEntry>& entries, std::size_t& next,
-                     const std::string& directory);
+                     const std::string& directory, const std::string& destination);
+  // Makes the folder |destination| like |model|, or takes the outcome of
+  // its creation started ahead.
+  bool CreateFolder(const std::string& destination, const std::string& model);
   // Each answers false when the directory scanned could not be read to its
   // end.
   bool RecorraArchivos(const std::string& pattern, const std::string& destination,

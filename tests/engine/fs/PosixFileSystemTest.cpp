@@ -103,6 +103,19 @@ TEST_F(PosixFiles, ALinkToAFileIsCopiedAsThatFile) {
   EXPECT_EQ(tree_.Read("dst/a.txt"), "real/a.txt");
 }
 
+// A worker that made a folder still finds there the files that another
+// worker copied into it.
+TEST_F(PosixFiles, AWorkerThatMadeAFolderFindsWhatOthersCopiedIntoIt) {
+  tree_.Add("src/a.txt 2020-01-01 00:00:00");
+  tree_.Add("dst/");
+  fs_->SetDestinationRoot(P("dst"));
+  const std::unique_ptr<FileSystem> maker = fs_->ForWorker();
+  const std::unique_ptr<FileSystem> copier = fs_->ForWorker();
+  ASSERT_TRUE(maker->CreateDirectory(P("dst/nueva"), P("src")));
+  ASSERT_TRUE(copier->CopyFile(P("src/a.txt"), P("dst/nueva/a.txt"), true).Copied());
+  EXPECT_NE(maker->FileAge(P("dst/nueva/a.txt")), kNoFile);
+}
+
 TEST_F(PosixFiles, TheCopyCarriesModeAndStampAndLeavesNoTemporaryFile) {
   tree_.Add("src/script.sh 2020-01-02 03:04:05");
   tree_.Add("src/lectura.txt 2020-01-02 03:04:05");
