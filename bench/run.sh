@@ -25,7 +25,10 @@
 # trasvex-j1: what the workers cost a small job.
 #
 # The program runs with its own number of workers (TRASVEX_JOBS unset);
-# trasvex-j1 is the program with TRASVEX_JOBS=1, one worker. floor
+# trasvex-j1 is the program with TRASVEX_JOBS=1, one worker.
+# folder-floor (bench/folder-floor.cpp) is the floor of a safe copy into one
+# folder: 16 threads that only create a temporary file, write it, stamp it,
+# close it and rename it to its target. floor
 # (bench/floor.cpp) is the single-threaded floor of a no-op: one thread reads
 # each source folder, stats each entry and each file's counterpart in the
 # destination, and copies nothing. Targets beside the peers': S4 at most 0.9
@@ -65,6 +68,7 @@ cmake --build "$BUILD" -j "$JOBS" --target trasvex >"$BUILD/build.log" 2>&1 ||
 PROGRAM="$BUILD/trasvex/trasvex"
 g++ -O2 -std=c++20 -o "$BUILD/make-tree" "$ROOT/bench/make-tree.cpp"
 g++ -O2 -std=c++20 -o "$BUILD/floor" "$ROOT/bench/floor.cpp"
+g++ -O2 -std=c++20 -pthread -o "$BUILD/folder-floor" "$ROOT/bench/folder-floor.cpp"
 # shellcheck disable=SC2046
 gcc -O2 -o "$BUILD/slowfs" "$ROOT/bench/slowfs.c" $(pkg-config --cflags --libs fuse3)
 
@@ -113,6 +117,7 @@ command_of() {
     cp/copy) COMMAND=(cp -r "--preserve=timestamps,mode" "$src" "$dst") ;;
     cp/update) COMMAND=(cp -ru "--preserve=timestamps,mode" "$src/." "$dst/") ;;
     floor/*) COMMAND=("$BUILD/floor" "$src" "$dst") ;;
+    folder-floor/*) COMMAND=("$BUILD/folder-floor" "$src" "$dst") ;;
   esac
 }
 # Runs one command and prints its wall time in microseconds.
@@ -205,7 +210,7 @@ share_scenarios() {
   scenario R1 share copy "$SHARE_RUNS" trasvex trasvex-j1 rsync cp
   scenario R2 share update "$SHARE_RUNS" trasvex trasvex-j1 rsync cp
   scenario R3 share check "$SHARE_RUNS" trasvex trasvex-j1
-  scenario R4 flat copy "$SHARE_RUNS" trasvex trasvex-j1 rsync cp
+  scenario R4 flat copy "$SHARE_RUNS" trasvex trasvex-j1 rsync cp folder-floor
   scenario R5 large copy "$SHARE_RUNS" trasvex trasvex-j1 rsync cp
   scenario R6 deep copy 1 trasvex trasvex-j1 rsync cp
   unmount_share
@@ -351,11 +356,13 @@ if ((SHARED)); then
   row R2 0.2 0.2 trasvex-j1 -
   row R3 - - trasvex-j1 0.2
   row R4 - 0.15 trasvex-j1 0.15
+  row R4 - - folder-floor -
   row R5 - 0.5 trasvex-j1 -
   row R6 - 0.1 trasvex-j1 -
   row R7 - 0.1 trasvex-j1 -
   echo "R1-R6: each request to the share delayed $SHARE_DELAY_US us, R7 $SLOW_DELAY_US us;"
-  echo "  other is trasvex-j1, the program with TRASVEX_JOBS=1"
+  echo "  other is trasvex-j1, the program with TRASVEX_JOBS=1; in R4's second row"
+  echo "  folder-floor, 16 threads that only create, write, stamp, close and rename"
 fi
 if wanted T1; then
   row T1 - - trasvex-j1 1.1
