@@ -32,16 +32,6 @@ class BusyCursor {
   RunHost& host_;
 };
 
-// True when two of |entries| have names that differ at most in the case of
-// ASCII letters: a destination that ignores case holds one file for both.
-bool NamesMeetIgnoringCase(const std::vector<SearchEntry>& entries) {
-  std::unordered_set<std::string> seen;
-  for (const SearchEntry& entry : entries)
-    if (!seen.insert(UpperAscii(entry.name)).second)
-      return true;
-  return false;
-}
-
 }  // namespace
 
 // One file of a scan, with what the look-up of its target found and what
@@ -294,11 +284,12 @@ bool Distribuidor::RecorraArchivos(const std::string& pattern, const std::string
   std::vector<SearchEntry> entries;
   const bool complete = Scan(pattern, kFilesAndDirectories, entries);
   const long scan = ++scans_;
-  const bool parallel = queue_->Parallel();
-  // Names that may be one file are looked up and copied one after another,
-  // the second finding what the first made.
-  const bool meet = (parallel || emptyDestination) && NamesMeetIgnoringCase(entries);
-  const bool alone = parallel && meet;
+  // Two names that differ at most in case may be one file: the second is
+  // looked up (and its folder made) once everything before it has been
+  // dealt with, so it finds what the first made, as one worker does.
+  const bool twinsMatter = queue_->Parallel() || emptyDestination;
+  std::unordered_set<std::string> names;
+  bool empty = emptyDestination;
   const std::size_t batchFiles = queue_->BatchItems();
   std::shared_ptr<FileBatch> batch;
   std::size_t ahead = 0;
@@ -306,27 +297,31 @@ bool Distribuidor::RecorraArchivos(const std::string& pattern, const std::string
     SearchEntry& entry = entries[i];
     if (entry.IsDotOrDotDot())
       continue;
+    if (twinsMatter && !names.insert(UpperAscii(entry.name)).second) {
+      Flush(batch);
+      queue_->Drain();
+      empty = false;
+    }
     if (entry.error != 0) {
-      Flush(batch, alone);
+      Flush(batch);
       QueueFailure(kUnexaminable + Join(directory, entry.name), fs_.ErrorText(entry.error));
       continue;
     }
     if (entry.IsDirectory() && host_.Options().subDirs) {
-      Flush(batch, alone);
+      Flush(batch);
       ScanAheadFrom(entries, ahead = std::max(ahead, i), directory, destination);
       Descend(directory, entry, destination);
       continue;
     }
     if (!batch)
-      batch = std::make_shared<FileBatch>(
-          FileBatch{scan, directory, destination, emptyDestination && !meet, {}, 0});
+      batch = std::make_shared<FileBatch>(FileBatch{scan, directory, destination, empty, {}, 0});
     FileWork& file = batch->files.emplace_back();
     file.target = Join(destination, entry.name);
     file.entry = std::move(entry);
-    if (alone || batch->files.size() == batchFiles)
-      Flush(batch, alone);
+    if (batch->files.size() == batchFiles)
+      Flush(batch);
   }
-  Flush(batch, alone);
+  Flush(batch);
   return complete;
 }
 
@@ -354,7 +349,7 @@ void Distribuidor::Descend(const std::string& directory, const SearchEntry& entr
   ProceseCopiado(folder + separator_, Join(destination, entry.name));
 }
 
-void Distribuidor::Flush(std::shared_ptr<FileBatch>& batch, bool alone) {
+void Distribuidor::Flush(std::shared_ptr<FileBatch>& batch) {
   if (!batch)
     return;
   batch->unsettled = batch->files.size();
@@ -370,8 +365,6 @@ void Distribuidor::Flush(std::shared_ptr<FileBatch>& batch, bool alone) {
         StartCopies(batch, copies);
       });
   batch.reset();
-  if (alone)
-    queue_->Drain();
 }
 
 void Distribuidor::LookUp(FileBatch& batch, FileSystem& fileSystem) const {

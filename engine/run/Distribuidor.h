@@ -131,7 +131,7 @@ class Distribuidor {
   // copied before it to the same target.
   void AwaitCopiesInto(const std::string& directory, const std::string& destination);
   // Hands the files gathered in |batch| to the queue and empties it.
-  void Flush(std::shared_ptr<FileBatch>& batch, bool alone);
+  void Flush(std::shared_ptr<FileBatch>& batch);
   void LookUp(FileBatch& batch, FileSystem& fileSystem) const;
   // Counts |file|, tags it, and lists it or adds it to |copies|.
   void Examine(const std::shared_ptr<FileBatch>& batch, FileWork& file,

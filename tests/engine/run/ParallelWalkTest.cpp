@@ -242,6 +242,35 @@ class Workers : public EngineFixture {
   Distribuidor faultyEngine_{host_, faulty_};
 };
 
+// Two names of one folder that differ only in case are one file on a
+// destination that ignores case: the later one is looked up (also in a
+// folder the run made) only once the copy of the earlier one has settled.
+TEST_F(Workers, TheLaterOfTwoNamesThatMeetIgnoringCaseIsLookedUpAfterTheFirstsCopy) {
+#ifdef _WIN32
+  GTEST_SKIP() << "one folder cannot hold both names";
+#else
+  for (int i = 0; i < 40; ++i)
+    tree_.Add("src/f" + std::to_string(i) + ".txt 2022-01-01 00:00:00");
+  tree_.Add("src/gemelo.txt 2022-01-01 00:00:00");
+  tree_.Add("src/GEMELO.TXT 2022-01-01 00:00:00");
+  tree_.Add("dst/");
+  for (const char* destination : {"dst", "nuevo"}) {
+    SCOPED_TRACE(destination);
+    std::vector<bool> otherThere;  // at each look-up of a twin
+    faulty_.beforeCall = [&](Operation operation, const std::string& path) {
+      const std::string folder = P(destination) + '/';
+      if (operation == Operation::kFileAge && UpperAscii(path) == UpperAscii(folder + "gemelo.txt"))
+        otherThere.push_back(tree_.Exists(std::string(destination) +
+                                          (path.ends_with("TXT") ? "/gemelo.txt" : "/GEMELO.TXT")));
+    };
+    RunWith("8", {std::string("@/") + destination + " = @/src"});
+    ASSERT_FALSE(otherThere.empty());
+    EXPECT_EQ(std::count(otherThere.begin(), otherThere.end(), true), 1);
+    EXPECT_TRUE(otherThere.back());
+  }
+#endif
+}
+
 // The source lies in the destination, and a folder of it named like the
 // mask is copied into the source itself: the next mask's scan of the source
 // finds that copy, as one worker does, though the look-up before the copy
