@@ -123,6 +123,7 @@ void Distribuidor::StartMapping(const std::string& source, const std::string& de
 
 void Distribuidor::EndMapping() {
   queue_->Drain();
+  creations_.Clear();
   ownDestination_.clear();
   scanAhead_.reset();
   queue_ = std::make_unique<RunQueue>(fs_, 1, nullptr);
@@ -178,11 +179,26 @@ void Distribuidor::Fail(const std::string& message, const std::string& reason) {
   host_.ShowMessage(message, reason);
 }
 
-void Distribuidor::QueueFailure(std::string message, std::string reason) {
-  queue_->Add(0, nullptr, [this, message = std::move(message), reason = std::move(reason)] {
-    queue_->SettleAll();  // the copies before it show their failures first
-    Fail(message, reason);
-  });
+void Distribuidor::QueueFailure(const std::string& destination, std::string message,
+                               std::string reason) {
+  queue_->Add(0, nullptr,
+              [this, destination, message = std::move(message), reason = std::move(reason)] {
+                if (creations_.Dropped(destination))
+                  return;  // the walk was never there
+                queue_->SettleAll();  // the copies before it show their failures first
+                Fail(message, reason);
+              });
+}
+
+void Distribuidor::SettleCreation(const FolderCreations::Made& made,
+                                  const std::string& destination) {
+  // Made, inside a folder that was not, or made by another run meanwhile.
+  if (made.get() || creations_.Dropped(ParentPath(destination, fs_.Style())) ||
+      fs_.IsDirectory(destination))
+    return;
+  creations_.Failed(destination);
+  queue_->SettleAll();
+  Fail("ERROR: No se ha podido crear el directorio " + destination + ".");
 }
 
 std::string Distribuidor::ReasonOf(const FileSystem::CopyResult& copy) const {
@@ -196,19 +212,44 @@ std::string Distribuidor::ReasonOf(const FileSystem::CopyResult& copy) const {
   }
 }
 
+bool Distribuidor::EnterDestination(const std::string& destination, const std::string& model,
+                                   bool& created, FolderCreations::Made& made) {
+  if (insideCreated_ && scanAhead_) {
+    // A worker makes a folder inside one this run made, while the walk goes
+    // on into it; a folder the walk comes to again is there, or fails again.
+    RunQueue::Work request;
+    if (const FolderCreations::Made* earlier = creations_.Earlier(destination)) {
+      made = *earlier;
+      created = false;
+    } else {
+      request = FolderCreations::Request(folderMade_, destination, model, made);
+      creations_.Started(destination, made);
+    }
+    queue_->Add(0, std::move(request),
+                [this, made, destination] { SettleCreation(made, destination); });
+  } else {
+    // Inside a folder this run made it is made without asking first; one
+    // that another run made meanwhile is taken as it is.
+    const bool missing = insideCreated_ || !fs_.IsDirectory(destination);
+    created = missing && fs_.CreateDirectory(destination, model);
+    if (missing && !created && !fs_.IsDirectory(destination)) {
+      QueueFailure(destination, "ERROR: No se ha podido crear el directorio " + destination + ".");
+      return false;
+    }
+  }
+  return true;
+}
+
 void Distribuidor::ProceseCopiado(const std::string& source, const std::string& destination) {
   if (watch_.Stopping())
     return;
   const std::string sourceDirectory = ParentPath(source, fs_.Style());
-  // A folder inside one this run made is made without asking first; one
-  // that another run made meanwhile is taken as it is.
-  const bool missing = insideCreated_ || !fs_.IsDirectory(destination);
-  const bool created = missing && CreateFolder(destination, sourceDirectory);
-  if (missing && !created && !fs_.IsDirectory(destination)) {
-    QueueFailure("ERROR: No se ha podido crear el directorio " + destination + ".");
+  FolderCreations::Made made = FolderCreations::Ready(true);
+  bool created = true;
+  if (!EnterDestination(destination, sourceDirectory, created, made))
     return;
-  }
   const bool outer = std::exchange(insideCreated_, created);
+  const FolderCreations::Made outerMade = std::exchange(folderMade_, made);
   // A destination just made holds nothing until its first scan's files come.
   bool empty = created;
   bool complete = true;
@@ -220,8 +261,9 @@ void Distribuidor::ProceseCopiado(const std::string& source, const std::string& 
     empty = false;
   }
   insideCreated_ = outer;
+  folderMade_ = outerMade;
   if (!complete)
-    QueueFailure("ERROR: No se ha podido leer el directorio " + sourceDirectory + ".");
+    QueueFailure(destination, "ERROR: No se ha podido leer el directorio " + sourceDirectory + ".");
 }
 
 // A source that names a directory (and ends in a separator) is scanned for
@@ -246,25 +288,16 @@ bool Distribuidor::Scan(const std::string& pattern, unsigned attributeSet,
 }
 
 void Distribuidor::ScanAheadFrom(const std::vector<SearchEntry>& entries, std::size_t& next,
-                                 const std::string& directory, const std::string& destination) {
+                                 const std::string& directory) {
   if (!scanAhead_)
     return;
   for (; next < entries.size() && scanAhead_->HasRoom(); ++next) {
     const SearchEntry& entry = entries[next];
     if (!entry.IsDirectory() || entry.IsDotOrDotDot() || !host_.Options().subDirs)
       continue;
-    const std::string folder = Join(directory, entry.name);
-    for (const ScanStep& scan : ScansOf(folder + separator_))
+    for (const ScanStep& scan : ScansOf(Join(directory, entry.name) + separator_))
       scanAhead_->Start(scan.pattern, scan.attributeSet);
-    // Inside a folder the run made, the folder's destination is missing.
-    if (insideCreated_)
-      scanAhead_->StartCreation(Join(destination, entry.name), folder);
   }
-}
-
-bool Distribuidor::CreateFolder(const std::string& destination, const std::string& model) {
-  return scanAhead_ ? scanAhead_->CreateDirectory(fs_, destination, model)
-                    : fs_.CreateDirectory(destination, model);
 }
 
 void Distribuidor::AwaitCopiesInto(const std::string& directory,
@@ -304,12 +337,13 @@ bool Distribuidor::RecorraArchivos(const std::string& pattern, const std::string
     }
     if (entry.error != 0) {
       Flush(batch);
-      QueueFailure(kUnexaminable + Join(directory, entry.name), fs_.ErrorText(entry.error));
+      QueueFailure(destination, kUnexaminable + Join(directory, entry.name),
+                   fs_.ErrorText(entry.error));
       continue;
     }
     if (entry.IsDirectory() && host_.Options().subDirs) {
       Flush(batch);
-      ScanAheadFrom(entries, ahead = std::max(ahead, i), directory, destination);
+      ScanAheadFrom(entries, ahead = std::max(ahead, i), directory);
       Descend(directory, entry, destination);
       continue;
     }
@@ -334,7 +368,7 @@ bool Distribuidor::RecorraDirectorios(const std::string& pattern,
   for (std::size_t i = 0; i < entries.size(); ++i) {
     const SearchEntry& entry = entries[i];
     if (entry.IsDirectory() && !entry.IsDotOrDotDot() && host_.Options().subDirs) {
-      ScanAheadFrom(entries, ahead = std::max(ahead, i), directory, destination);
+      ScanAheadFrom(entries, ahead = std::max(ahead, i), directory);
       Descend(directory, entry, destination);
     }
   }
@@ -359,6 +393,11 @@ void Distribuidor::Flush(std::shared_ptr<FileBatch>& batch) {
   queue_->Add(
       items, [this, batch](FileSystem& fileSystem) { LookUp(*batch, fileSystem); },
       [this, batch] {
+        if (creations_.Dropped(batch->destination)) {  // its folder could not be made
+          for (std::size_t file = 0; file < batch->files.size(); ++file)
+            Settle(*batch);
+          return;
+        }
         std::vector<FileWork*> copies;
         for (FileWork& file : batch->files)
           Examine(batch, file, copies);

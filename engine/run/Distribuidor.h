@@ -24,6 +24,9 @@
 //      it counts the copy or shows its failure; Settle tells the batch, and
 //      UnsettledFolders, that the file is done. A later scan of that folder
 //      (AwaitCopiesInto) waits until its copies have settled.
+// A destination folder inside one the run made is made on a worker
+// (FolderCreations) while the walk goes on into it; the steps queued inside
+// it come after its creation and are dropped when it fails.
 // With one worker every request runs at once on the walk's thread, and the
 // steps above follow one another file by file.
 //
@@ -51,6 +54,7 @@
 #include <string_view>
 #include <vector>
 
+#include "run/FolderCreations.h"
 #include "run/RunHost.h"
 #include "run/RunQueue.h"
 #include "run/RunWatch.h"
@@ -111,16 +115,18 @@ class Distribuidor {
   // mapping from |source| into |destination|.
   void StartMapping(const std::string& source, const std::string& destination);
   void EndMapping();
+  // Makes the folder |destination| like |model| for the walk to go into,
+  // or finds it there; false, with the failure queued, when it cannot be
+  // made. |created| tells whether the run made it (or has a worker make it,
+  // whose outcome |made| will hold).
+  bool EnterDestination(const std::string& destination, const std::string& model,
+                        bool& created, FolderCreations::Made& made);
   std::vector<ScanStep> ScansOf(const std::string& source);
   bool Scan(const std::string& pattern, unsigned attributeSet, std::vector<SearchEntry>& entries);
   // Starts the scans of the subdirectories among |entries| from |next| on,
-  // and inside a destination the run made the creations of theirs, while
-  // there is room, and moves |next| past those started.
+  // while there is room, and moves |next| past those started.
   void ScanAheadFrom(const std::vector<SearchEntry>& entries, std::size_t& next,
-                     const std::string& directory, const std::string& destination);
-  // Makes the folder |destination| like |model|, or takes the outcome of
-  // its creation started ahead.
-  bool CreateFolder(const std::string& destination, const std::string& model);
+                     const std::string& directory);
   // Each answers false when the directory scanned could not be read to its
   // end.
   bool RecorraArchivos(const std::string& pattern, const std::string& destination,
@@ -148,8 +154,12 @@ class Distribuidor {
   void Settle(FileBatch& batch);
   void ListarArchivo(ResultRow cells);
   void Fail(const std::string& message, const std::string& reason = {});
-  // Fail, in walk order.
-  void QueueFailure(std::string message, std::string reason = {});
+  // Fail, in walk order, unless |destination| lies in a folder that could
+  // not be made.
+  void QueueFailure(const std::string& destination, std::string message,
+                    std::string reason = {});
+  // Reports, in walk order, a folder that a worker could not make.
+  void SettleCreation(const FolderCreations::Made& made, const std::string& destination);
   // Why a copy failed, in the words of the system where it gave some.
   std::string ReasonOf(const FileSystem::CopyResult& copy) const;
   void Descend(const std::string& directory, const SearchEntry& entry,
@@ -170,8 +180,11 @@ class Distribuidor {
   long scans_ = 0;  // the file scans of the run so far
   // The mapping's destination when it lies in its source.
   std::string ownDestination_;
-  // True while the walk is inside a destination folder it made itself.
+  // True while the walk is inside a destination folder it made itself (or
+  // had a worker make), and the outcome of that folder's creation.
   bool insideCreated_ = false;
+  FolderCreations::Made folderMade_ = FolderCreations::Ready(true);
+  FolderCreations creations_{fs_.Style()};
   // After a stop no file is examined and no copy begun, and copies in
   // flight are dropped.
   RunWatch watch_{host_};

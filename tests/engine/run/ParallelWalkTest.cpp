@@ -53,6 +53,7 @@ class Scenario {
   explicit Scenario(unsigned seed) : random_(seed) {
     MakeSource();
     MakeDestination();
+    MakeFailingFolders();
     MakeLines();
     options_.subDirs = Chance(80);
     options_.recientes = Chance(30);
@@ -145,6 +146,13 @@ class Scenario {
       if (Chance(4))
         failing_.emplace_back(Operation::kReplaceTarget, target);
     }
+  }
+
+  // Some destination folders cannot be made.
+  void MakeFailingFolders() {
+    for (const char* folder : {"d0", "d0/d1", "d2", "d2.txt", "d0/d1/d3"})
+      if (Chance(6))
+        failing_.emplace_back(Operation::kCreateDirectory, std::string("dst/") + folder);
   }
 
   // Masks, and mappings that meet: a destination used twice, one inside
@@ -241,6 +249,23 @@ class Workers : public EngineFixture {
   FaultyFileSystem faulty_{*fs_};
   Distribuidor faultyEngine_{host_, faulty_};
 };
+
+// A folder inside a new destination that cannot be made: its failure is
+// shown once, and nothing inside it is examined, as with one worker.
+TEST_F(Workers, NothingInsideAFolderThatCannotBeMadeIsExamined) {
+  for (const char* relative : {"src/a.txt", "src/sub/b.txt", "src/sub/mas/c.txt", "src/z/d.txt"})
+    tree_.Add(std::string(relative) + " 2022-01-01 00:00:00");
+  faulty_.FailFor(Operation::kCreateDirectory, P("nuevo/sub"));
+  for (const char* jobs : {"1", "8"}) {
+    SCOPED_TRACE(jobs);
+    host_.messages.clear();
+    RunWith(jobs, {"@/nuevo = @/src"});
+    EXPECT_EQ(host_.messages,
+              Names{"ERROR: No se ha podido crear el directorio " + P("nuevo/sub") + "."});
+    EXPECT_EQ(host_.status[1], "Archs (2): 2 copias, 1 fallos.");
+    std::filesystem::remove_all(P("nuevo"));
+  }
+}
 
 // Two names of one folder that differ only in case are one file on a
 // destination that ignores case: the later one is looked up (also in a
