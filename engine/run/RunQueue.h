@@ -25,8 +25,9 @@ class RunQueue {
   using Work = WorkerPool::Work;
   using Effect = std::function<void()>;
 
-  // More than one worker runs the requests on that many threads, each with
-  // its own instance of |fileSystem|; else they run here, through it.
+  // More than one worker runs the requests on up to that many threads
+  // (started as the requests come), each with its own instance of
+  // |fileSystem|; else they run here, through it.
   // |idle|, when given, is called every few hundredths of a second while
   // the walk waits for the workers.
   RunQueue(FileSystem& fileSystem, int workers, std::function<void()> idle);
