@@ -244,7 +244,7 @@ void Distribuidor::ProceseCopiado(const std::string& source, const std::string& 
   if (watch_.Stopping())
     return;
   const std::string sourceDirectory = ParentPath(source, fs_.Style());
-  FolderCreations::Made made = FolderCreations::Ready(true);
+  FolderCreations::Made made = FolderCreations::Present();
   bool created = true;
   if (!EnterDestination(destination, sourceDirectory, created, made))
     return;

@@ -183,7 +183,7 @@ class Distribuidor {
   // True while the walk is inside a destination folder it made itself (or
   // had a worker make), and the outcome of that folder's creation.
   bool insideCreated_ = false;
-  FolderCreations::Made folderMade_ = FolderCreations::Ready(true);
+  FolderCreations::Made folderMade_ = FolderCreations::Present();
   FolderCreations creations_{fs_.Style()};
   // After a stop no file is examined and no copy begun, and copies in
   // flight are dropped.

@@ -5,10 +5,14 @@
 
 namespace trasvex {
 
-FolderCreations::Made FolderCreations::Ready(bool made) {
-  std::promise<bool> outcome;
-  outcome.set_value(made);
-  return outcome.get_future().share();
+const FolderCreations::Made& FolderCreations::Present() {
+  // Made once: a promise costs the system a call.
+  static const Made present = [] {
+    std::promise<bool> outcome;
+    outcome.set_value(true);
+    return outcome.get_future().share();
+  }();
+  return present;
 }
 
 std::function<void(FileSystem&)> FolderCreations::Request(const Made& parent, std::string folder,

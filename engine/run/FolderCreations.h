@@ -24,8 +24,8 @@ class FolderCreations {
 
   explicit FolderCreations(const PathStyle& style) : separator_(style.separator) {}
 
-  // The outcome of a creation that is over.
-  static Made Ready(bool made);
+  // The outcome of a folder that is there.
+  static const Made& Present();
   // The request that makes |folder| like |model| once |parent| has been
   // made, and in |made| its outcome.
   static std::function<void(FileSystem&)> Request(const Made& parent, std::string folder,
