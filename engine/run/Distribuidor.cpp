@@ -20,6 +20,10 @@ const std::string kUnexaminable = "ERROR: No se pudo examinar el archivo ";
 // The most data the copies handed to a worker together may hold.
 constexpr std::int64_t kFollowUpBytes = 1 << 20;
 
+std::string CreationFailure(const std::string& folder) {
+  return "ERROR: No se ha podido crear el directorio " + folder + ".";
+}
+
 // Keeps the busy cursor up for the life of a run, whatever ends it.
 class BusyCursor {
  public:
@@ -198,7 +202,7 @@ void Distribuidor::SettleCreation(const FolderCreations::Made& made,
     return;
   creations_.Failed(destination);
   queue_->SettleAll();
-  Fail("ERROR: No se ha podido crear el directorio " + destination + ".");
+  Fail(CreationFailure(destination));
 }
 
 std::string Distribuidor::ReasonOf(const FileSystem::CopyResult& copy) const {
@@ -233,7 +237,7 @@ bool Distribuidor::EnterDestination(const std::string& destination, const std::s
     const bool missing = insideCreated_ || !fs_.IsDirectory(destination);
     created = missing && fs_.CreateDirectory(destination, model);
     if (missing && !created && !fs_.IsDirectory(destination)) {
-      QueueFailure(destination, "ERROR: No se ha podido crear el directorio " + destination + ".");
+      QueueFailure(destination, CreationFailure(destination));
       return false;
     }
   }
@@ -474,10 +478,10 @@ void Distribuidor::StartCopies(const std::shared_ptr<FileBatch>& batch,
   const std::size_t step = queue_->FollowUpItems();
   for (auto begin = files.begin(); begin != files.end();) {
     auto end = begin + 1;
-    for (std::int64_t bytes = (*begin)->entry.size;
-         end != files.end() && std::size_t(end - begin) < step &&
-         (bytes += (*end)->entry.size) < kFollowUpBytes;)
-      ++end;
+    std::int64_t bytes = (*begin)->entry.size;
+    while (end != files.end() && std::size_t(end - begin) < step &&
+           bytes + (*end)->entry.size < kFollowUpBytes)
+      bytes += (*end++)->entry.size;
     const std::vector<FileWork*> some(begin, end);
     begin = end;
     queue_->AddFollowUp(
