@@ -9,6 +9,8 @@ function(trasvex_install_gzipped file name destination)
     COMMAND ${CMAKE_COMMAND} -E copy_if_different ${file} ${copy}
     COMMAND ${TRASVEX_GZIP} -9nkf ${copy}
     DEPENDS ${file} VERBATIM)
-  add_custom_target(${name}.gz ALL DEPENDS ${copy}.gz)
+  # The target is not named after its output: Ninja gives a target of a
+  # subfolder a rule of the same path as that output.
+  add_custom_target(gzip-${name} ALL DEPENDS ${copy}.gz)
   install(FILES ${copy}.gz DESTINATION ${destination})
 endfunction()

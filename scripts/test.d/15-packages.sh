@@ -1,15 +1,16 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package as a user would, in a release build of its own
-# folder, and checks it with Debian's and freedesktop's validators: lintian
-# must report no error and no warning, and the menu entry and the AppStream
-# description that the package installs must validate, beside its icon in
-# every size.
+# folder made with Ninja (the other stages use the default generator, so
+# both keep working), and checks it with Debian's and freedesktop's
+# validators: lintian must report no error and no warning, and the menu entry
+# and the AppStream description that the package installs must validate,
+# beside its icon in every size.
 source "$(dirname "$0")/../common.sh"
 
-ensure_packages "${BASE_PACKAGES[@]}" dpkg-dev lintian appstream desktop-file-utils
+ensure_packages "${BASE_PACKAGES[@]}" ninja-build dpkg-dev lintian appstream desktop-file-utils
 PACKAGE_BUILD="${PACKAGE_BUILD:-$ROOT/build-deb}"
-cmake -S "$ROOT" -B "$PACKAGE_BUILD" -DCMAKE_BUILD_TYPE=Release -DTRASVEX_BUILD_TESTS=OFF >/dev/null
+cmake -S "$ROOT" -B "$PACKAGE_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTRASVEX_BUILD_TESTS=OFF >/dev/null
 cmake --build "$PACKAGE_BUILD" -j "$JOBS"
 cd "$PACKAGE_BUILD"
 rm -f trasvex_*.deb
