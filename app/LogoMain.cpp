@@ -177,7 +177,6 @@ void TLogoAppForm::AddButtonKey(QToolButton* button, const QKeySequence& key) {
   action->setShortcut(key);
   addAction(action);
   connect(action, &QAction::triggered, button, &QToolButton::click);
-  button->setToolTip(button->toolTip() + " (" + key.toString(QKeySequence::NativeText) + ")");
 }
 
 void TLogoAppForm::CreatePages() {
@@ -292,10 +291,13 @@ void TLogoAppForm::CreateMenu() {
       {"&Abrir...", "Abrir una configuración", QKeySequence::Open, &TLogoAppForm::FileOpen},
       {"&Salvar", "Salvar", QKeySequence::Save, &TLogoAppForm::FileSave},
       {"Salvar &Como...", "Salvar con un nombre diferente", {}, &TLogoAppForm::FileSaveAs},
-      {"&Terminar", "Salir de la aplicación", Qt::ALT | Qt::Key_X, &TLogoAppForm::FileExit},
       {"&Detener", "Detener la ejecución en curso", Qt::Key_Escape, &TLogoAppForm::Detener},
+      {"&Terminar", "Salir de la aplicación", Qt::ALT | Qt::Key_X, &TLogoAppForm::FileExit},
   };
   for (const auto& item : items) {
+    // The item that ends the program stands last, apart from the others.
+    if (item.handler == &TLogoAppForm::FileExit)
+      archivo->addSeparator();
     QAction* action = archivo->addAction(item.text);
     action->setStatusTip(item.hint);
     action->setShortcut(item.key);

@@ -28,6 +28,15 @@ BASE_PACKAGES=(ca-certificates g++ make cmake libgtest-dev libgmock-dev
   # with it), the metric-compatible stand-in for Arial, and a virtual display.
   qt6-base-dev fonts-liberation xvfb xauth)
 
+# Makes the named locale (es_ES.UTF-8) available unless it already is.
+ensure_locale() {
+  local name="$1"
+  locale -a 2>/dev/null | grep -qix "${name/UTF-8/utf8}" && return
+  ensure_packages locales
+  grep -qx "$name UTF-8" /etc/locale.gen 2>/dev/null || echo "$name UTF-8" >>/etc/locale.gen
+  locale-gen >/dev/null
+}
+
 # Configures and builds the program (and, with tests ON, its test suites).
 build_program() {
   local tests="$1"

@@ -3,6 +3,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <locale.h>
 #include <unistd.h>
 #if defined(__linux__)
 #include <sys/vfs.h>
@@ -16,6 +17,7 @@
 #include <climits>
 #include <csignal>
 #include <cstring>
+#include <clocale>
 #include <ctime>
 #include <iterator>
 #include <type_traits>
@@ -91,6 +93,19 @@ constexpr std::size_t kRemoteBlock = 1 << 20;
 // True when a look-up that failed with |error| says that there is no file
 // there, rather than that the system could not tell.
 bool IsAbsence(int error) { return error == ENOENT || error == ENOTDIR || error == EISDIR; }
+
+// LC_MESSAGES as the environment sets it (C where that locale is not
+// installed), and UTF-8 for the characters of the translated texts.
+locale_t MessagesLocale() {
+  static const locale_t messages = [] {
+    locale_t locale = ::newlocale(LC_MESSAGES_MASK, "", locale_t(0));
+    if (!locale)
+      locale = ::newlocale(LC_MESSAGES_MASK, "C", locale_t(0));
+    const locale_t utf8 = ::newlocale(LC_CTYPE_MASK, "C.UTF-8", locale);
+    return utf8 ? utf8 : locale;
+  }();
+  return messages;
+}
 
 bool IsHiddenName(std::string_view name) {
   return name.starts_with('.') && name != "." && name != "..";
@@ -588,13 +603,19 @@ void PosixFileSystem::CloseSource(FileCopy& copy) {
 }
 
 std::string PosixFileSystem::ErrorText(int error) const {
+  // The system's words come in the language of the environment's messages
+  // locale, in UTF-8, while the rest of the process keeps its own locale.
+  const locale_t previous = ::uselocale(MessagesLocale());
   char text[256];
   // The GNU strerror_r may answer with a text of its own instead of |text|.
   const auto answer = ::strerror_r(error, text, sizeof text);
-  if constexpr (std::is_same_v<decltype(answer), char*>)
-    return answer;
+  std::string words;
+  if constexpr (std::is_same_v<std::remove_const_t<decltype(answer)>, char*>)
+    words = answer;
   else
-    return answer == 0 ? text : "error " + std::to_string(error);
+    words = answer == 0 ? text : "error " + std::to_string(error);
+  ::uselocale(previous);
+  return words;
 }
 
 }  // namespace trasvex

@@ -364,7 +364,9 @@ void TestLogoFiles::autoRunEndsTheProgramWithItsStatus() {
     form_ = std::make_unique<TLogoAppForm>();
     if (stopped)  // at the run's first event pump
       QTimer::singleShot(0, form_.get(), [this] {
-        form_->menuBar()->actions().first()->menu()->actions().last()->trigger();
+        for (QAction* item : form_->menuBar()->actions().first()->menu()->actions())
+          if (item->text() == "&Detener")
+            item->trigger();
       });
     Start({tree_->Path("auto.rtf"), "AUTO", "LIST"});
     QVERIFY(form_->findChild<QLabel*>("StatusPanel1")->text().startsWith("Archs ("));

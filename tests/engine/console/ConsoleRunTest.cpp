@@ -4,6 +4,7 @@
 #include "windows/WindowsApi.h"
 #else
 #include <sys/wait.h>
+#include <locale.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -248,6 +249,35 @@ TEST_F(Program, ExitStatusTellsHowTheRunWent) {
 }
 
 #ifndef _WIN32
+// A failure's reason is the system's own words, in the language of the
+// environment's messages where that language is installed.
+TEST_F(Program, TheSystemsReasonIsInWordsOfTheMessagesLanguage) {
+  tree_.Add("src/a.txt");
+  tree_.Add("dst/");
+  std::filesystem::create_symlink("a.txt", P("dst/a.txt"));  // a link that loops
+  WriteConfig({"dst = src"});
+  const struct {
+    const char* locale;
+    const char* reason;
+  } languages[] = {
+      {"C", "(Too many levels of symbolic links)"},
+      {"es_ES.UTF-8", "(Demasiados niveles de enlaces simb\xc3\xb3licos)"},
+  };
+  for (const auto& [locale, reason] : languages) {
+    SCOPED_TRACE(locale);
+    const locale_t installed = ::newlocale(LC_ALL_MASK, locale, locale_t(0));
+    if (!installed)
+      continue;  // scripts/test installs the Spanish one
+    ::freelocale(installed);
+    std::string errors;
+    EXPECT_EQ(Start("lista.rtf AUTO", nullptr, &errors, std::string("LANGUAGE= LC_ALL=") + locale), 1);
+    EXPECT_EQ(errors, "ERROR: No se pudo examinar el archivo dst/a.txt " + std::string(reason) +
+                          "\nArchs (1): 0 copias, 1 fallos.\n");
+  }
+}
+#endif
+
+#ifndef _WIN32
 // The program, started on lista.rtf in the tree's root with |jobs| workers,
 // left to run; a signal |ignored| stays ignored in it.
 pid_t StartUnattended(const std::string& root, const char* jobs, int ignored = 0) {
@@ -411,7 +441,8 @@ TEST_F(Program, HelpAndVersionOnlyAsTheSoleArgument) {
   std::string output;
   EXPECT_EQ(Start("--help", &output), 0);
   EXPECT_EQ(output.rfind("Usage: trasvex [CONFIG [SWITCH...]]\n", 0), 0u);
-  for (const char* part : {"LISTCOPY", "NUEVOS", "--version", "standard error", "Exit status:"})
+  for (const char* part :
+       {"LISTCOPY", "NUEVOS", "--version", "standard error", "  F5         Copiar", "Exit status:"})
     EXPECT_NE(output.find(part), std::string::npos) << part;
   EXPECT_EQ(Start("--version", &output), 0);
   EXPECT_EQ(output, "trasvex " TRASVEX_VERSION "\n");
