@@ -75,7 +75,7 @@ TLogoAppForm::TLogoAppForm(std::unique_ptr<FileSystem> fileSystem, QWidget* pare
     : QMainWindow(parent),
       fileSystem_(std::move(fileSystem)),
       distribuidor_(*this, *fileSystem_),
-      config_(*fileSystem_),
+      config_(*files_),
       nombreConfig_(LoadLogoStr(SUntitled)) {
   setObjectName("LogoAppForm");
   setWindowTitle("Trasvex");
@@ -415,7 +415,7 @@ bool TLogoAppForm::Inicio(const std::vector<std::string>& arguments) {
   CBListado->setChecked(commandLine.options.listado);
   CBRecientes->setChecked(commandLine.options.recientes);
   nombreConfig_ = QString::fromStdString(commandLine.nombreConfig);
-  if (fileSystem_->FileExists(commandLine.nombreConfig)) {
+  if (files_->FileExists(commandLine.nombreConfig)) {
     QString text;
     if (!config_.Read(nombreConfig_, text)) {
       GeneralError("Cannot open file " + nombreConfig_);
@@ -522,7 +522,7 @@ void TLogoAppForm::FileSaveAs() {
   const QString name = ChooseFile(true, lastSaved_);
   if (name.isEmpty())
     return;
-  if (fileSystem_->FileExists(name.toStdString())) {
+  if (files_->FileExists(name.toStdString())) {
     QMessageBox confirm(QMessageBox::Question, "Confirm",
                         LoadLogoStr(SOverwrite).replace("%s", name),
                         QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);

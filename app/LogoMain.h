@@ -164,8 +164,11 @@ class TLogoAppForm : public QMainWindow, public RunHost {
 
   ResultsGridModel* grid_ = nullptr;
   TAboutBox* aboutBox_ = nullptr;
-  std::unique_ptr<FileSystem> fileSystem_;
+  std::unique_ptr<FileSystem> fileSystem_;  // the runs'
   Distribuidor distribuidor_;
+  // The file commands' own: a run's instance answers from what it has seen
+  // while a mapping runs, and a file saved during a run is news to it.
+  std::unique_ptr<FileSystem> files_ = FileSystem::CreateNative();
   ConfigFile config_;
   QString nombreConfig_;
   QString lastOpened_;  // the names last chosen in the two dialogs

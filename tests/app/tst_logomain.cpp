@@ -68,6 +68,7 @@ class TestLogoMain : public QObject {
   void tickedBoxHidesTheRunsLaterMessagesAndListsThem();
   void checkBoxClickedDuringAListingCountsFromItsFile();
   void keysReachTheCommands();
+  void saveAsTwiceToANewNameDuringARunAsksTheSecondTime();
   void aboutBoxClosesWithEnterNotEsc();
   void screenshot();
   void benchmarkListing();
@@ -478,6 +479,23 @@ void TestLogoMain::checkBoxClickedDuringAListingCountsFromItsFile() {
         listed << Cell(row, 2) + Cell(row, 3).toLower();
     QCOMPARE(listed, shown.mid(0, 3) + shown.mid(6));
   }
+}
+
+void TestLogoMain::saveAsTwiceToANewNameDuringARunAsksTheSecondTime() {
+  AddFiles("src", 3, 300000);
+  SetParams({"@/dst = @/src"});
+  boxes_->fileName = QString::fromStdString(tree_->Path("lista.rtf"));
+  form_->onFile = [&](const QString&) {
+    form_->onFile = nullptr;
+    for (const char* text : {"primera", "segunda"}) {
+      Find<QPlainTextEdit>("Mparams")->setPlainText(text);
+      QVERIFY(QMetaObject::invokeMethod(form_.get(), "FileSaveAs"));
+    }
+  };
+  Click("CopyBtn");
+  QCOMPARE(tree_->Read("lista.rtf"), std::string("segunda"));
+  QCOMPARE(boxes_->seen.size(), std::size_t(1));
+  QCOMPARE(boxes_->seen[0].text, "OK to overwrite " + boxes_->fileName);
 }
 
 void TestLogoMain::keysReachTheCommands() {
