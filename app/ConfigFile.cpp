@@ -19,9 +19,22 @@ constexpr QFile::Permissions kModeBits =
 // Writes |bytes| and flushes them. The flush is checked here: commit() would
 // not report a failed flush of the device's buffer and would put the short
 // temporary file in the target's place.
-bool WriteAll(QSaveFile& file, const std::string& bytes) {
+bool WriteAll(QFileDevice& file, const std::string& bytes) {
   return file.write(bytes.data(), qint64(bytes.size())) == qint64(bytes.size()) && file.flush() &&
          file.error() == QFileDevice::NoError;
+}
+
+// A folder that takes no new file (a shared folder of lists that the user
+// may edit but not add to) leaves no room for a temporary file: the file is
+// written over, as editors do there.
+ConfigFile::WriteResult WriteInPlace(const QString& name, const std::string& bytes) {
+  QFile file(name);
+  if (!file.open(QIODevice::WriteOnly))
+    return ConfigFile::WriteResult::kCannotCreate;
+  const bool written = WriteAll(file, bytes);
+  file.close();
+  return written && file.error() == QFileDevice::NoError ? ConfigFile::WriteResult::kWritten
+                                                         : ConfigFile::WriteResult::kWriteError;
 }
 
 }  // namespace
@@ -52,7 +65,8 @@ ConfigFile::WriteResult ConfigFile::Write(const QString& name, const QStringList
     return WriteResult::kCannotCreate;
   QSaveFile file(name);
   if (!file.open(QIODevice::WriteOnly))
-    return WriteResult::kCannotCreate;
+    return old.isFile() && !QFileInfo(old.absolutePath()).isWritable() ? WriteInPlace(name, bytes)
+                                                                       : WriteResult::kCannotCreate;
   if (old.isFile())
     file.setPermissions(mode);
   if (!WriteAll(file, bytes)) {

@@ -27,7 +27,8 @@ class ConfigFile {
   // replaces the file only once everything is written and flushed, and
   // takes over its permission bits; after a failed write the file stays as
   // it was. A file without its owner's write permission is not replaced,
-  // whoever runs the program.
+  // whoever runs the program. In a folder where no file may be created the
+  // file is written in place, and a failed write leaves it short.
   WriteResult Write(const QString& name, const QStringList& lines) const;
   // A new list is written in UTF-8, whatever the last file read was in.
   void StartNew() { encoding_ = ConfigEncoding::kUtf8; }

@@ -18,6 +18,8 @@
 #include <memory>
 #ifndef Q_OS_WIN
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <csignal>
 #endif
@@ -45,6 +47,7 @@ class TestLogoFiles : public QObject {
   void failedReadLeavesEditorAndCaption();
   void failedWriteLeavesTheOldFileWhole();
   void saveOnAFullDiskLeavesTheOldFileWhole();
+  void saveInAFolderThatTakesNoNewFileWritesInPlace();
   void fileIsWrittenBackInTheEncodingItWasReadIn_data();
   void fileIsWrittenBackInTheEncodingItWasReadIn();
   void saveKeepsTheModeAndNeverReplacesAReadOnlyFile();
@@ -243,6 +246,44 @@ void TestLogoFiles::saveOnAFullDiskLeavesTheOldFileWhole() {
   QCOMPARE(tree_->List(""), (std::vector<std::string>{"dst", "lista.rtf", "src"}));
   Command("FileSave");  // with room again, to the same name
   QCOMPARE(tree_->Read("lista.rtf"), std::string(4000, 'x'));
+#endif
+}
+
+void TestLogoFiles::saveInAFolderThatTakesNoNewFileWritesInPlace() {
+#ifdef Q_OS_WIN
+  QSKIP("the folder's mode that refuses new files is POSIX's");
+#else
+  tree_->Add("compartida/");
+  tree_->Write("compartida/lista.rtf", "vieja");
+  const std::string folder = tree_->Path("compartida");
+  ::chmod(tree_->Root().c_str(), 0755);
+  ::chmod(folder.c_str(), 0555);
+  ::chmod(tree_->Path("compartida/lista.rtf").c_str(), 0666);
+  answerer_->fileName = Path("compartida/lista.rtf");
+  Command("FileOpen");
+  // root may create files anywhere: the save is made as another user, with
+  // root kept as the saved user to come back to.
+  const bool asNobody = ::geteuid() == 0 && ::setresuid(65534, 65534, 0) == 0;
+  for (const auto& [text, failure] :
+       {std::pair{"nueva", ""}, std::pair{"mucho más larga que el tope", "Stream write error."}}) {
+    Editor()->setPlainText(text);
+    rlimit saved;  // the second text meets a full disk
+    getrlimit(RLIMIT_FSIZE, &saved);
+    const rlimit lowered{*failure ? 10 : saved.rlim_cur, saved.rlim_max};
+    const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &lowered);
+    Command("FileSave");
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, handler);
+    QCOMPARE(answerer_->seen.empty() ? QString() : answerer_->seen.back().text, QString(failure));
+    if (!*failure)
+      QCOMPARE(tree_->Read("compartida/lista.rtf"), std::string(text));
+  }
+  if (asNobody)
+    QVERIFY(::setresuid(0, 0, 0) == 0);
+  ::chmod(folder.c_str(), 0755);
+  QCOMPARE(answerer_->seen.size(), std::size_t(1));
+  QCOMPARE(tree_->List("compartida"), std::vector<std::string>{"lista.rtf"});
 #endif
 }
 
