@@ -263,7 +263,13 @@ void TestLogoFiles::saveInAFolderThatTakesNoNewFileWritesInPlace() {
   Command("FileOpen");
   // root may create files anywhere: the save is made as another user, with
   // root kept as the saved user to come back to.
+#ifdef Q_OS_LINUX
   const bool asNobody = ::geteuid() == 0 && ::setresuid(65534, 65534, 0) == 0;
+#else
+  const bool asNobody = false;
+  if (::geteuid() == 0)
+    QSKIP("root creates files in any folder");
+#endif
   for (const auto& [text, failure] :
        {std::pair{"nueva", ""}, std::pair{"mucho más larga que el tope", "Stream write error."}}) {
     Editor()->setPlainText(text);
