@@ -116,7 +116,7 @@ class FileSystem {
     kReadOnly,
     kHidden,
     kSystem,
-    kNotAFile,  // a link to nowhere, a device, a FIFO or a socket
+    kNotAFile,  // a device, a FIFO or a socket
     kUnknown,
   };
 
@@ -135,8 +135,8 @@ class FileSystem {
   // replaces the target only when it is complete, so a failed copy leaves
   // the old target whole and no temporary file behind. An existing target
   // that is a folder, read-only, hidden, a system file or not a regular file
-  // is not replaced. A
-  // source whose size or time changed while it was copied fails the copy.
+  // is not replaced. A source whose size or time changed while it was copied
+  // fails the copy.
   // A caller that knows there is no |target| (its folder was made by the
   // run and holds no file of that name) passes |targetAbsent| and spares the
   // check; a file that appears there meanwhile is still never replaced.
