@@ -97,8 +97,9 @@ TEST_F(WindowsFiles, AKeptTargetTellsWhyItIsKept) {
     Run({"@/dst = @/src/" + name});
     EXPECT_EQ(host_.messages, Names{"ERROR: No se pudo copiar el archivo " + P("src/" + name)});
     EXPECT_EQ(host_.reasons, Names{row.reason});
-    if (!folder)
+    if (!folder) {
       EXPECT_EQ(tree_.Read("dst/" + name), "dst/" + name);
+    }
   }
 }
 
