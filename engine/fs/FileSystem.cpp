@@ -12,7 +12,8 @@ FileSystem::CopyResult FileSystem::CopyFile(const std::string& source, const std
     return {CopyEnd::kFailed, copy.error};
   CopyResult result;
   const TargetState state = targetAbsent ? TargetState::kAbsent : CheckTarget(copy);
-  if (state != TargetState::kKept && CreateTemporary(copy)) {
+  const bool writable = state == TargetState::kAbsent || state == TargetState::kReplaceable;
+  if (writable && CreateTemporary(copy)) {
     result = Fill(copy, progress);
     if (!CloseTemporary(copy) && result.Copied())
       result = {CopyEnd::kFailed, copy.error};
@@ -27,8 +28,8 @@ FileSystem::CopyResult FileSystem::CopyFile(const std::string& source, const std
     if (!done)
       RemoveTemporary(copy);
   } else {
-    result = {state == TargetState::kKept && copy.error == 0 ? CopyEnd::kKept : CopyEnd::kFailed,
-              copy.error};
+    const bool kept = !writable && state != TargetState::kUnknown;
+    result = {kept ? CopyEnd::kKept : CopyEnd::kFailed, copy.error, state};
   }
   CloseSource(copy);
   return result;

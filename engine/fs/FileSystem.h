@@ -103,12 +103,27 @@ class FileSystem {
     kCopied,
     kFailed,     // a step failed; |error| is the system's reason, if it gave one
     kChanged,    // the source changed while it was copied
-    kKept,       // the target is read-only, hidden or not a regular file
+    kKept,       // the target is one a copy never replaces; |target| says why
     kCancelled,  // the progress callback stopped it
   };
+  // What the look-up before a copy found at its target: nothing, a file the
+  // copy may replace, one it never replaces and why, or nothing it could
+  // tell (the copy's error says why).
+  enum class TargetState {
+    kAbsent,
+    kReplaceable,
+    kFolder,
+    kReadOnly,
+    kHidden,
+    kSystem,
+    kNotAFile,  // a device, a FIFO or a socket
+    kUnknown,
+  };
+
   struct CopyResult {
     CopyEnd end = CopyEnd::kFailed;
     int error = 0;
+    TargetState target = TargetState::kAbsent;  // what a kept target is
     bool Copied() const { return end == CopyEnd::kCopied; }
   };
   // Hears of the bytes copied so far and the size of the source; false stops
@@ -119,8 +134,9 @@ class FileSystem {
   // permissions. The data goes to a temporary file beside the target, which
   // replaces the target only when it is complete, so a failed copy leaves
   // the old target whole and no temporary file behind. An existing target
-  // that is read-only, hidden or not a regular file is not replaced. A
-  // source whose size or time changed while it was copied fails the copy.
+  // that is a folder, read-only, hidden, a system file or not a regular file
+  // is not replaced. A source whose size or time changed while it was copied
+  // fails the copy.
   // A caller that knows there is no |target| (its folder was made by the
   // run and holds no file of that name) passes |targetAbsent| and spares the
   // check; a file that appears there meanwhile is still never replaced.
@@ -130,8 +146,6 @@ class FileSystem {
   // the steps of several copies may come in turn on one instance.
   CopyResult CopyFile(const std::string& source, const std::string& target,
                       bool targetAbsent = false, const Progress& progress = nullptr);
-
-  enum class TargetState { kAbsent, kReplaceable, kKept };
 
   // The steps of CopyFile, in the order it takes them, each on the copy it
   // is given. A step that fails with an error of the system leaves it in

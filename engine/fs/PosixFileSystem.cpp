@@ -452,13 +452,18 @@ FileSystem::TargetState PosixFileSystem::CheckTarget(FileCopy& copy) {
     return TargetState::kAbsent;
   if (error != 0) {
     copy.error = error;
-    return TargetState::kKept;
+    return TargetState::kUnknown;
   }
   const std::size_t slash = copy.target.rfind('/');
   const std::string_view name =
       std::string_view(copy.target).substr(slash == std::string::npos ? 0 : slash + 1);
-  const bool replaceable = S_ISREG(st.st_mode) && (st.st_mode & S_IWUSR) && !IsHiddenName(name);
-  return replaceable ? TargetState::kReplaceable : TargetState::kKept;
+  if (S_ISDIR(st.st_mode))
+    return TargetState::kFolder;
+  if (!S_ISREG(st.st_mode))
+    return TargetState::kNotAFile;
+  if (IsHiddenName(name))
+    return TargetState::kHidden;
+  return (st.st_mode & S_IWUSR) ? TargetState::kReplaceable : TargetState::kReadOnly;
 }
 
 bool PosixFileSystem::CreateTemporary(FileCopy& copy) {

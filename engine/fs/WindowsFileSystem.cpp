@@ -2,6 +2,7 @@
 #include "fs/WindowsFileSystem.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "fs/TemporaryCleanup.h"
 #include "fs/TemporaryName.h"
@@ -354,11 +355,19 @@ FileSystem::TargetState WindowsFileSystem::CheckTarget(FileCopy& copy) {
     if (::GetLastError() == ERROR_FILE_NOT_FOUND)
       return TargetState::kAbsent;
     CopyFailed(copy);
-    return TargetState::kKept;
+    return TargetState::kUnknown;
   }
-  constexpr DWORD kKept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
-                          FILE_ATTRIBUTE_DIRECTORY;
-  return (attributes & kKept) == 0 ? TargetState::kReplaceable : TargetState::kKept;
+  // The first of the attributes that keep a target, in this order, tells why.
+  constexpr std::pair<DWORD, TargetState> kKept[] = {
+      {FILE_ATTRIBUTE_DIRECTORY, TargetState::kFolder},
+      {FILE_ATTRIBUTE_SYSTEM, TargetState::kSystem},
+      {FILE_ATTRIBUTE_HIDDEN, TargetState::kHidden},
+      {FILE_ATTRIBUTE_READONLY, TargetState::kReadOnly},
+  };
+  for (const auto& [attribute, state] : kKept)
+    if (attributes & attribute)
+      return state;
+  return TargetState::kReplaceable;
 }
 
 bool WindowsFileSystem::CreateTemporary(FileCopy& copy) {

@@ -6,6 +6,7 @@
 #include <unordered_set>
 #include <utility>
 
+#include "run/CopyGroups.h"
 #include "run/ListingRow.h"
 #include "run/MappingTrees.h"
 #include "run/ParameterLine.h"
@@ -17,8 +18,22 @@ namespace {
 constexpr std::size_t kMaxMessagePrefix = 254;
 constexpr const char* kStoppedText = "Ejecución detenida por el usuario.";
 const std::string kUnexaminable = "ERROR: No se pudo examinar el archivo ";
-// The most data the copies handed to a worker together may hold.
-constexpr std::int64_t kFollowUpBytes = 1 << 20;
+
+// Why a copy left its target as it was.
+std::string KeptReason(FileSystem::TargetState target) {
+  switch (target) {
+    case FileSystem::TargetState::kFolder:
+      return "el destino es una carpeta";
+    case FileSystem::TargetState::kReadOnly:
+      return "el destino es de solo lectura";
+    case FileSystem::TargetState::kHidden:
+      return "el destino está oculto";
+    case FileSystem::TargetState::kSystem:
+      return "el destino es un archivo de sistema";
+    default:
+      return "el destino no es un archivo";
+  }
+}
 
 std::string CreationFailure(const std::string& folder) {
   return "ERROR: No se ha podido crear el directorio " + folder + ".";
@@ -177,20 +192,25 @@ void Distribuidor::Extensiones(std::string_view line) {
   extensions_ = ParameterLine::MasksOf(line);
 }
 
-// A failure that is not a copy's: shown and counted with the failed copies.
-void Distribuidor::Fail(const std::string& message, const std::string& reason) {
+// A failure, counted with the failed copies; the box about a file comes with
+// the name of its file, which may not be the one panel 1 shows last.
+void Distribuidor::Fail(const std::string& message, const std::string& reason,
+                        const std::string& file) {
   ++counters_.fallidos;
+  if (!file.empty())
+    watch_.Show(file);
   host_.ShowMessage(message, reason);
 }
 
 void Distribuidor::QueueFailure(const std::string& destination, std::string message,
-                               std::string reason) {
+                               std::string reason, std::string file) {
   queue_->Add(0, nullptr,
-              [this, destination, message = std::move(message), reason = std::move(reason)] {
+              [this, destination, message = std::move(message), reason = std::move(reason),
+               file = std::move(file)] {
                 if (creations_.Dropped(destination))
                   return;  // the walk was never there
                 queue_->SettleAll();  // the copies before it show their failures first
-                Fail(message, reason);
+                Fail(message, reason, file);
               });
 }
 
@@ -210,7 +230,7 @@ std::string Distribuidor::ReasonOf(const FileSystem::CopyResult& copy) const {
     case FileSystem::CopyEnd::kChanged:
       return "el archivo cambió mientras se copiaba";
     case FileSystem::CopyEnd::kKept:
-      return "el destino es de solo lectura, oculto o no es un archivo";
+      return KeptReason(copy.target);
     default:
       return copy.error ? fs_.ErrorText(copy.error) : std::string();
   }
@@ -342,7 +362,7 @@ bool Distribuidor::RecorraArchivos(const std::string& pattern, const std::string
     if (entry.error != 0) {
       Flush(batch);
       QueueFailure(destination, kUnexaminable + Join(directory, entry.name),
-                   fs_.ErrorText(entry.error));
+                   fs_.ErrorText(entry.error), entry.name);
       continue;
     }
     if (entry.IsDirectory() && host_.Options().subDirs) {
@@ -437,7 +457,7 @@ void Distribuidor::Examine(const std::shared_ptr<FileBatch>& batch, FileWork& fi
   if (file.age == kLookUpFailed) {
     // Neither missing nor present: nothing is listed or copied over it.
     SettleCopiesBefore(batch, copies);
-    Fail(kUnexaminable + file.target, fs_.ErrorText(file.error));
+    Fail(kUnexaminable + file.target, fs_.ErrorText(file.error), entry.name);
     Settle(*batch);
     return;
   }
@@ -470,20 +490,17 @@ void Distribuidor::SettleCopiesBefore(const std::shared_ptr<FileBatch>& batch,
   queue_->SettleAll();
 }
 
-// The copies may run on a worker, a few at a time, as many as make little
-// data together, so that large files go to workers of their own; they are
+// The copies may run on a worker, a few at a time (CopyGroups); they are
 // counted on this thread, in the order they were started.
 void Distribuidor::StartCopies(const std::shared_ptr<FileBatch>& batch,
                                const std::vector<FileWork*>& files) {
-  const std::size_t step = queue_->FollowUpItems();
-  for (auto begin = files.begin(); begin != files.end();) {
-    auto end = begin + 1;
-    std::int64_t bytes = (*begin)->entry.size;
-    while (end != files.end() && std::size_t(end - begin) < step &&
-           bytes + (*end)->entry.size < kFollowUpBytes)
-      bytes += (*end++)->entry.size;
-    const std::vector<FileWork*> some(begin, end);
-    begin = end;
+  std::vector<std::int64_t> sizes;
+  for (const FileWork* file : files)
+    sizes.push_back(file->entry.size);
+  auto begin = files.begin();
+  for (const std::size_t count : CopyGroups::Of(sizes, queue_->FollowUpItems())) {
+    const std::vector<FileWork*> some(begin, begin + std::ptrdiff_t(count));
+    begin += std::ptrdiff_t(count);
     queue_->AddFollowUp(
         batch->scan, int(some.size()),
         [this, batch, some](FileSystem& fileSystem) {
@@ -519,9 +536,8 @@ void Distribuidor::CountCopy(FileBatch& batch, const FileWork& file) {
   if (file.copy.Copied()) {
     ++counters_.hechos;
   } else if (file.copy.end != FileSystem::CopyEnd::kCancelled) {
-    watch_.Show(file.entry.name);  // the box comes with the name of its file
     Fail("ERROR: No se pudo copiar el archivo " + Join(batch.directory, file.entry.name),
-         ReasonOf(file.copy));
+         ReasonOf(file.copy), file.entry.name);
   }
   Settle(batch);
 }

@@ -153,11 +153,13 @@ class Distribuidor {
   // One file of |batch| has been dealt with.
   void Settle(FileBatch& batch);
   void ListarArchivo(ResultRow cells);
-  void Fail(const std::string& message, const std::string& reason = {});
+  // Shows a failure; panel 1 names |file| first, when given.
+  void Fail(const std::string& message, const std::string& reason = {},
+            const std::string& file = {});
   // Fail, in walk order, unless |destination| lies in a folder that could
   // not be made.
   void QueueFailure(const std::string& destination, std::string message,
-                    std::string reason = {});
+                    std::string reason = {}, std::string file = {});
   // Reports, in walk order, a folder that a worker could not make.
   void SettleCreation(const FolderCreations::Made& made, const std::string& destination);
   // Why a copy failed, in the words of the system where it gave some.

@@ -439,24 +439,31 @@ void TestLogoMain::escAndDetenerStopARun() {
 
 void TestLogoMain::tickedBoxHidesTheRunsLaterMessagesAndListsThem() {
   AddFiles("bad", 5, 1);
+  AddFiles("tres", 3, 1);
   for (int i = 1; i <= 5; ++i)  // no file can take a folder's place
     tree_->Add(QString("dst/f%1.txt/").arg(i, 3, 10, QChar('0')).toStdString());
-  SetParams({"@/dst = @/bad"});
-  boxes_->tickOn = 1;
-  Click("CopyBtn");
   const auto& seen = boxes_->seen;
-  QCOMPARE(seen.size(), std::size_t(3));
-  QCOMPARE(seen[2].text, QString("No se mostraron 3 errores más."));
-  const QString reason = seen[0].informative;
-  QVERIFY(!reason.isEmpty());
-  QSet<QString> failed = {seen[0].text, seen[1].text};
-  for (const QString& line : seen[2].details.split('\n')) {
-    QVERIFY2(line.endsWith(" (" + reason + ")"), qPrintable(line));
-    failed << line.chopped(reason.size() + 3);
+  // Three hidden, and one: the end box lists them, however many.
+  for (const auto& [mapping, hidden] : {std::pair{"@/dst = @/bad", 3}, {"@/dst = @/tres", 1}}) {
+    const std::size_t before = seen.size();
+    boxes_->tickOn = int(before) + 1;
+    SetParams({mapping});
+    Click("CopyBtn");
+    QCOMPARE(seen.size(), before + 3);
+    QCOMPARE(seen[before + 2].text, hidden == 1 ? QString("No se mostró 1 error más.")
+                                                : QString("No se mostraron 3 errores más."));
+    const QString reason = seen[before].informative;
+    QCOMPARE(reason, QString("el destino es una carpeta"));
+    QSet<QString> failed = {seen[before].text, seen[before + 1].text};
+    for (const QString& line : seen[before + 2].details.split('\n')) {
+      QVERIFY2(line.endsWith(" (" + reason + ")"), qPrintable(line));
+      failed << line.chopped(reason.size() + 3);
+    }
+    QCOMPARE(failed.size(), hidden + 2);
   }
-  QCOMPARE(failed.size(), 5);
+  SetParams({"@/dst = @/bad"});
   Click("CopyBtn");  // the next run shows every message
-  QCOMPARE(seen.size(), std::size_t(8));
+  QCOMPARE(seen.size(), std::size_t(11));
 }
 
 void TestLogoMain::checkBoxClickedDuringAListingCountsFromItsFile() {

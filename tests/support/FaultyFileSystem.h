@@ -19,7 +19,8 @@
 //   Examine           a scanned entry of that path (directory and name)
 //                     comes back unexamined, with an input/output error
 //
-// |blockDelay| slows every block of a copy's data down, as a slow link would.
+// |blockDelay| slows every block of a copy's data down, as a slow link would;
+// |duringCopy| runs with every block, on the copy's thread, and may hold it.
 //
 // |beforeCall| sees every call of an operation with its path (the source
 // for OpenSource), before it is forwarded: a test can change the tree there,
@@ -86,6 +87,7 @@ class FaultyFileSystem final : public FileSystem {
   int instancesMade = 0;
   // A slow copy: the time each block of data takes, on top of its own.
   std::chrono::milliseconds blockDelay{0};
+  std::function<void()> duringCopy;
 
   const PathStyle& Style() const override { return inner_.Style(); }
   std::string DateSeparator() const override { return inner_.DateSeparator(); }
@@ -140,6 +142,8 @@ class FaultyFileSystem final : public FileSystem {
     const std::chrono::milliseconds delay = plan_.blockDelay;
     const Progress slowed = [&](std::int64_t copied, std::int64_t size) {
       std::this_thread::sleep_for(delay);
+      if (plan_.duringCopy)
+        plan_.duringCopy();
       return !progress || progress(copied, size);
     };
     const bool copied = inner_.CopyContents(copy, slowed);

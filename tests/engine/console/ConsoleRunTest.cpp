@@ -108,8 +108,8 @@ TEST_F(ConsoleRun, CellsWithLineBreaksStayOnOneLine) {
   std::filesystem::create_directories(P("dst/a\tb\nc\r.txt"));  // the copy fails
   EXPECT_EQ(RunConsole({P("lista.rtf"), "AUTO"}), ConsoleHost::kMessagesShown);
   EXPECT_EQ(err_.str(), "ERROR: No se pudo copiar el archivo " + P("src") +
-                            "/a\\tb\\nc\\r.txt (el destino es de solo lectura, oculto o no es "
-                            "un archivo)\nArchs (1): 0 copias, 1 fallos.\n");
+                            "/a\\tb\\nc\\r.txt (el destino es una carpeta)\n"
+                            "Archs (1): 0 copias, 1 fallos.\n");
 }
 #endif
 

@@ -13,6 +13,8 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <functional>
+#include <map>
 
 #include "EngineFixture.h"
 #include "FaultyFileSystem.h"
@@ -403,9 +405,22 @@ TEST_F(PosixFiles, TheNextRunRemovesATemporaryLeftSinceTheLast) {
   EXPECT_EQ(tree_.List("dst"), (Names{"a.txt", "b.txt"}));
 }
 
+// The exit status of |run|, made in a child process by a user whom
+// permissions bind: root becomes nobody there. -1 when it did not end.
+int AsAnotherUser(const std::function<int()>& run) {
+  const pid_t child = ::fork();
+  if (child == 0) {
+    if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+      ::_exit(3);
+    ::_exit(run());
+  }
+  int status = -1;
+  ::waitpid(child, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
 // A process of another user that runs is not gone, though the run may not
-// signal it: its temporary file stays. The run is made by a user other
-// than root, in a child process, which reports through its exit status.
+// signal it: its temporary file stays.
 TEST_F(PosixFiles, ATemporaryOfAnotherUsersLiveProcessStays) {
   if (::geteuid() != 0)
     GTEST_SKIP() << "only root can run the copy as another user";
@@ -415,18 +430,63 @@ TEST_F(PosixFiles, ATemporaryOfAnotherUsersLiveProcessStays) {
     ::chmod(P(folder).c_str(), 0777);
   const std::string live = ".trasvex-" + std::to_string(::getpid()) + "-1.tmp";
   tree_.Write("dst/" + live, "");
-  const pid_t child = ::fork();
-  if (child == 0) {
-    if (::setgid(65534) != 0 || ::setuid(65534) != 0)
-      ::_exit(3);
-    RecordingHost host({Expand("@/dst = @/src")});
-    const std::unique_ptr<FileSystem> native = FileSystem::CreateNative();
-    Distribuidor(host, *native).CopyBtnClick();
-    ::_exit(tree_.Exists("dst/a.txt") ? tree_.Exists("dst/" + live) ? 0 : 1 : 2);
+  EXPECT_EQ(AsAnotherUser([&] {
+              RecordingHost host({Expand("@/dst = @/src")});
+              const std::unique_ptr<FileSystem> native = FileSystem::CreateNative();
+              Distribuidor(host, *native).CopyBtnClick();
+              return tree_.Exists("dst/a.txt") ? tree_.Exists("dst/" + live) ? 0 : 1 : 2;
+            }),
+            0);
+}
+
+// In a folder that may be read but not searched, an entry of a scan and a
+// target cannot be examined: the backend tells that from their absence, and
+// keeps the system's reason.
+TEST_F(PosixFiles, WhatAFolderThatCannotBeSearchedHoldsIsNotTakenForMissing) {
+  tree_.Add("src/paso/a.txt 2020-01-01 00:00:00");
+  tree_.Add("dst/paso/a.txt 2020-01-01 00:00:00");
+  for (const char* folder : {"", "src", "dst"})
+    ::chmod(P(folder).c_str(), 0755);
+  for (const char* folder : {"src/paso", "dst/paso"})
+    ::chmod(P(folder).c_str(), 0444);
+  const int status = AsAnotherUser([this] {
+    std::vector<SearchEntry> entries;
+    fs_->Scan(P("src/paso/*.txt"), kFilesAndDirectories, entries);
+    const bool entryUnexamined =
+        entries.size() == 1 && entries[0].name == "a.txt" && entries[0].error == EACCES;
+    const bool targetUnexamined =
+        fs_->FileAge(P("dst/paso/a.txt")) == kLookUpFailed && fs_->LastError() == EACCES;
+    return (entryUnexamined ? 0 : 1) | (targetUnexamined ? 0 : 2);
+  });
+  for (const char* folder : {"src/paso", "dst/paso"})
+    ::chmod(P(folder).c_str(), 0755);
+  EXPECT_EQ(status, 0) << "1: an entry passed over, 2: a target taken for missing";
+}
+
+// A target that a copy never replaces: its reason says which kind it is.
+TEST_F(PosixFiles, AKeptTargetTellsWhyItIsKept) {
+  const std::map<std::string, std::string> reasons = {
+      {"carpeta.txt", "el destino es una carpeta"},
+      {"lectura.txt", "el destino es de solo lectura"},
+      {"tubo.txt", "el destino no es un archivo"},
+  };
+  std::map<std::string, std::string> expected;
+  for (const auto& [name, reason] : reasons) {
+    tree_.Add("src/" + name + " 2022-01-01 00:00:00");
+    expected["ERROR: No se pudo copiar el archivo " + P("src/" + name)] = reason;
   }
-  int status = -1;
-  ::waitpid(child, &status, 0);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  tree_.Add("dst/carpeta.txt/");
+  tree_.Add("dst/lectura.txt 2020-01-01 00:00:00");
+  ::chmod(P("dst/lectura.txt").c_str(), 0444);
+  ASSERT_EQ(::mkfifo(P("dst/tubo.txt").c_str(), 0644), 0);
+  Run({"@/dst = @/src"});
+  std::map<std::string, std::string> shown;
+  for (std::size_t i = 0; i < host_.messages.size(); ++i)
+    shown[host_.messages[i]] = host_.reasons[i];
+  EXPECT_EQ(shown, expected);
+  tree_.Write("dst/.oculto", "");
+  EXPECT_EQ(fs_->CopyFile(P("src/lectura.txt"), P("dst/.oculto")).target,
+            FileSystem::TargetState::kHidden);
 }
 
 // With workers, as with one: a folder swapped for a link just before a copy

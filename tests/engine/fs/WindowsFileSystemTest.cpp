@@ -70,6 +70,39 @@ TEST_F(WindowsFiles, TheCopyCarriesAttributesAndAReadOnlyOrHiddenTargetStays) {
   EXPECT_EQ(tree_.List("dst"), (Names{"lectura.txt", "oculto.txt"}));  // no temporary left
 }
 
+// A target that a copy never replaces: its reason says which kind it is,
+// the first of folder, system, hidden and read-only that it is.
+TEST_F(WindowsFiles, AKeptTargetTellsWhyItIsKept) {
+  const struct {
+    const char* name;
+    DWORD attributes;
+    const char* reason;
+  } cases[] = {
+      {"carpeta.txt", FILE_ATTRIBUTE_DIRECTORY, "el destino es una carpeta"},
+      {"sistema.txt", FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_HIDDEN,
+       "el destino es un archivo de sistema"},
+      {"oculto.txt", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY, "el destino está oculto"},
+      {"lectura.txt", FILE_ATTRIBUTE_READONLY, "el destino es de solo lectura"},
+  };
+  for (const auto& row : cases) {
+    SCOPED_TRACE(row.name);
+    const std::string name = row.name;
+    tree_.Add("src/" + name + " 2022-01-01 00:00:00");
+    const bool folder = row.attributes == FILE_ATTRIBUTE_DIRECTORY;
+    tree_.Add("dst/" + name + (folder ? "/" : " 2020-01-01 00:00:00"));
+    if (!folder)
+      SetAttributes("dst/" + name, row.attributes);
+    host_.messages.clear();
+    host_.reasons.clear();
+    Run({"@/dst = @/src/" + name});
+    EXPECT_EQ(host_.messages, Names{"ERROR: No se pudo copiar el archivo " + P("src/" + name)});
+    EXPECT_EQ(host_.reasons, Names{row.reason});
+    if (!folder) {
+      EXPECT_EQ(tree_.Read("dst/" + name), "dst/" + name);
+    }
+  }
+}
+
 TEST_F(WindowsFiles, ALinkToAFileIsThatFileALinkToADirectoryIsSystem) {
   tree_.Add("src/real/a.txt 2020-01-01 00:00:00");
   tree_.Add("fuera.txt 2021-06-01 00:00:00");

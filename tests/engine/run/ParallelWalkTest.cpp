@@ -4,9 +4,11 @@
 // order, and the trees end the same, failed copies and all.
 #include <algorithm>
 #include <chrono>
+#include <condition_variable>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <mutex>
 #include <random>
 #include <set>
 #include <thread>
@@ -343,6 +345,50 @@ TEST_F(Workers, AFolderMessageFollowsTheFailuresWalkedBeforeIt) {
       expected.push_back("ERROR: No se pudo copiar el archivo " + P("src/" + entry.name));
   RunWith("8", {"@/dst = @/src"});
   EXPECT_EQ(host_.messages, expected);
+}
+
+// The same with a copy that is held until the folder's message shows (or a
+// while): the message waits for the copies started before it instead.
+TEST_F(Workers, AFolderMessageWaitsForTheCopiesStartedBefore) {
+  tree_.Add("src/a.txt 2022-01-01 00:00:00");
+  tree_.Add("src/z/b.txt 2022-01-01 00:00:00");
+  const struct {
+    Operation operation;
+    std::string path;
+    std::string message;
+  } cases[] = {
+      {Operation::kScan, P("src/z/*.txt"),
+       "ERROR: No se ha podido leer el directorio " + P("src/z") + "."},
+      {Operation::kExamine, P("src/z/b.txt"),
+       "ERROR: No se pudo examinar el archivo " + P("src/z/b.txt")},
+  };
+  const std::string copyFailure = "ERROR: No se pudo copiar el archivo " + P("src/a.txt");
+  for (const auto& row : cases) {
+    SCOPED_TRACE(row.message);
+    std::filesystem::remove_all(P("dst"));
+    FaultyFileSystem faulty(*fs_);
+    faulty.FailOn(Operation::kCopyContents, 1);
+    faulty.FailFor(row.operation, row.path);
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool folderShown = false;
+    host_.messages.clear();
+    host_.onMessage = [&](const std::string& text) {
+      std::lock_guard lock(mutex);
+      folderShown = folderShown || text == row.message;
+      changed.notify_all();
+    };
+    faulty.duringCopy = [&] {
+      std::unique_lock lock(mutex);
+      changed.wait_for(lock, std::chrono::seconds(2), [&] { return folderShown; });
+    };
+    Distribuidor engine(host_, faulty);
+    const ScopedJobs eight("8");
+    host_.lines = {"txt", Expand("@/dst = @/src")};  // the file's scan before the folders'
+    engine.CopyBtnClick();
+    EXPECT_EQ(host_.messages, (Names{copyFailure, row.message}));
+  }
+  host_.onMessage = nullptr;
 }
 
 TEST_F(Workers, OneJobMeansNoWorkerThread) {

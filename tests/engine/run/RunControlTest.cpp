@@ -105,24 +105,45 @@ TEST_F(RunControl, TheWindowIsPumpedWhileTheRunWaitsOrCopies) {
 
 // Failures on the workers come after the files examined since: panel 1
 // names each failed file again before its message, which carries the
-// reason, as with one worker.
+// reason, as with one worker; so do a source and a target that cannot be
+// examined, which come in turn with the files after them.
 TEST_F(RunControl, AFailureNamesItsFileBeforeItsMessage) {
   for (int i = 0; i < 12; ++i)
     tree_.Add("src/f" + std::to_string(i) + ".txt 2022-01-01 00:00:00");
-  for (const char* failing : {"src/f3.txt", "src/f7.txt"})
-    slow_.FailFor(Operation::kOpenSource, P(failing));
+  const struct {
+    Operation operation;
+    const char* side;
+    int error;
+  } cases[] = {
+      {Operation::kOpenSource, "src", EACCES},
+      {Operation::kExamine, "src", EIO},
+      {Operation::kFileAge, "dst", EIO},
+  };
   Names shownWithMessage;
   host_.onMessage = [&](const std::string&) { shownWithMessage.push_back(host_.status[1]); };
-  for (const char* jobs : {"1", "8"}) {
-    SCOPED_TRACE(jobs);
-    std::filesystem::remove_all(P("dst"));
-    shownWithMessage.clear();
-    host_.messages.clear();
-    host_.reasons.clear();
-    RunSlowly(jobs, {"@/dst = @/src"});
-    std::sort(shownWithMessage.begin(), shownWithMessage.end());
-    EXPECT_EQ(shownWithMessage, (Names{"f3.txt", "f7.txt"}));
-    EXPECT_EQ(host_.reasons, Names(2, fs_->ErrorText(EACCES)));
+  for (const auto& row : cases) {
+    FaultyFileSystem faulty(*fs_);
+    for (const char* failing : {"/f3.txt", "/f7.txt"})
+      faulty.FailFor(row.operation, P(row.side + std::string(failing)));
+    Distribuidor engine(host_, faulty);
+    for (const char* jobs : {"1", "32"}) {
+      SCOPED_TRACE(std::string(row.side) + " " + std::to_string(int(row.operation)) + " " + jobs);
+      std::filesystem::remove_all(P("dst"));
+      tree_.Add("dst/");  // looked up
+      shownWithMessage.clear();
+      host_.messages.clear();
+      host_.reasons.clear();
+      const ScopedJobs scoped(jobs);
+      host_.lines = {Expand("@/dst = @/src")};
+      engine.CopyBtnClick();
+      ASSERT_EQ(host_.messages.size(), 2u);
+      for (std::size_t i = 0; i < 2; ++i)
+        EXPECT_TRUE(host_.messages[i].ends_with(fs_->Style().separator + shownWithMessage[i]))
+            << shownWithMessage[i] << " shown with " << host_.messages[i];
+      std::sort(shownWithMessage.begin(), shownWithMessage.end());
+      EXPECT_EQ(shownWithMessage, (Names{"f3.txt", "f7.txt"}));
+      EXPECT_EQ(host_.reasons, Names(2, fs_->ErrorText(row.error)));
+    }
   }
 }
 

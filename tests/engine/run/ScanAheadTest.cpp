@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "FaultyFileSystem.h"
+#include "run/MappingTrees.h"
 #include "run/ScanAhead.h"
 #include "TempTree.h"
 
@@ -60,6 +61,31 @@ TEST(ScanAhead, AnIncompleteScanStartedAheadIsIncomplete) {
   std::vector<SearchEntry> entries;
   EXPECT_FALSE(scans.Scan(faulty, pattern, kFilesAndDirectories, entries));
   EXPECT_EQ(NamesOf(entries), Names{"a.txt"});
+}
+
+// Trees meet when either lies in the other; then no scan is made ahead.
+TEST(MappingTrees, TreesMeetWhenEitherHoldsTheOther) {
+  const TempTree tree({"a/b/", "c/"});
+  const std::unique_ptr<FileSystem> native = FileSystem::CreateNative();
+  const struct {
+    const char* source;
+    const char* destination;
+    bool destinationInSource;
+    bool meet;
+  } cases[] = {
+      {"a", "a/b", true, true},
+      {"a/b", "a", false, true},
+      {"a", "a", true, true},
+      {"a", "c", false, false},
+      {"a/b", "c/nuevo", false, false},
+  };
+  for (const auto& row : cases) {
+    SCOPED_TRACE(std::string(row.source) + " -> " + row.destination);
+    const MappingTrees trees =
+        MappingTrees::Of(tree.Path(row.source), tree.Path(row.destination), native->Style());
+    EXPECT_EQ(trees.destinationInSource, row.destinationInSource);
+    EXPECT_EQ(trees.meet, row.meet);
+  }
 }
 
 }  // namespace

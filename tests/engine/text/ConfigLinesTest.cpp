@@ -71,6 +71,7 @@ TEST(ConfigLines, EncodingIsReadAndWrittenBack) {
       {std::string("\xFF\xFE" "a\0\0\0\r\0\n\0" "b\0", 12), {"a"}, kUtf16Le},
 #ifndef _WIN32
       {"copia = a\xF1o", {"copia = a\xC3\xB1o"}, kCodePage},
+      {"copia = \xFF", {"copia = \xC3\xBF"}, kCodePage},  // the page's last character
       {"\xC3", {"\xC3\x83"}, kCodePage},                       // cut sequence
       {"\xC0\xAF", {"\xC3\x80\xC2\xAF"}, kCodePage},            // overlong "/"
       {"\xED\xA0\x80", {"\xC3\xAD\xC2\xA0\xC2\x80"}, kCodePage},  // surrogate
