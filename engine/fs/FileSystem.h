@@ -115,7 +115,6 @@ class FileSystem {
     kFolder,
     kReadOnly,
     kHidden,
-    kSystem,
     kNotAFile,  // a device, a FIFO or a socket
     kUnknown,
   };

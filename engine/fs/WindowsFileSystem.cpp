@@ -360,7 +360,6 @@ FileSystem::TargetState WindowsFileSystem::CheckTarget(FileCopy& copy) {
   // The first of the attributes that keep a target, in this order, tells why.
   constexpr std::pair<DWORD, TargetState> kKept[] = {
       {FILE_ATTRIBUTE_DIRECTORY, TargetState::kFolder},
-      {FILE_ATTRIBUTE_SYSTEM, TargetState::kSystem},
       {FILE_ATTRIBUTE_HIDDEN, TargetState::kHidden},
       {FILE_ATTRIBUTE_READONLY, TargetState::kReadOnly},
   };

@@ -28,8 +28,6 @@ std::string KeptReason(FileSystem::TargetState target) {
       return "el destino es de solo lectura";
     case FileSystem::TargetState::kHidden:
       return "el destino está oculto";
-    case FileSystem::TargetState::kSystem:
-      return "el destino es un archivo de sistema";
     default:
       return "el destino no es un archivo";
   }

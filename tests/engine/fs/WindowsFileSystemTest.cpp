@@ -71,7 +71,7 @@ TEST_F(WindowsFiles, TheCopyCarriesAttributesAndAReadOnlyOrHiddenTargetStays) {
 }
 
 // A target that a copy never replaces: its reason says which kind it is,
-// the first of folder, system, hidden and read-only that it is.
+// the first of folder, hidden and read-only that it is.
 TEST_F(WindowsFiles, AKeptTargetTellsWhyItIsKept) {
   const struct {
     const char* name;
@@ -79,8 +79,7 @@ TEST_F(WindowsFiles, AKeptTargetTellsWhyItIsKept) {
     const char* reason;
   } cases[] = {
       {"carpeta.txt", FILE_ATTRIBUTE_DIRECTORY, "el destino es una carpeta"},
-      {"sistema.txt", FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_HIDDEN,
-       "el destino es un archivo de sistema"},
+      {"sistema.txt", FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_HIDDEN, "el destino está oculto"},
       {"oculto.txt", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY, "el destino está oculto"},
       {"lectura.txt", FILE_ATTRIBUTE_READONLY, "el destino es de solo lectura"},
   };
