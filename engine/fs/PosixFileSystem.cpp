@@ -189,6 +189,7 @@ void PosixFileSystem::ReleaseHandles() {
   targets_.SetRoot("");
   targets_.Clear();
   sources_.Clear();
+  TemporaryCleanup::ForgetCopied();
 }
 
 int PosixFileSystem::Locate(DirectoryChain& chain, std::string_view path, std::string& name) {
@@ -593,6 +594,7 @@ bool PosixFileSystem::ReplaceTarget(FileCopy& copy, bool overwrite) {
       !Rename(dirFd, temporaryName.c_str(), name.c_str(), overwrite))
     return CopyFailed(copy);
   TemporaryCleanup::Unmark();
+  TemporaryCleanup::Copied(dirFd);
   const std::string_view created = NameInCreated(copy.target);
   if (!created.empty())
     created_.names.emplace(created);
