@@ -68,6 +68,11 @@ struct Volume {
 Volume volumes[kVolumes];
 std::atomic<int> volumeCount{0};
 std::mutex volumeMutex;  // for the writers; the handler only reads
+// The directory each thread noted last, of which generation of the list:
+// the copies into one folder look its file system up once.
+std::atomic<unsigned> volumeGeneration{0};
+thread_local int lastCopiedInto = -1;
+thread_local unsigned lastGeneration = 0;
 
 bool Noted(dev_t device) {
   const int count = volumeCount;
@@ -157,6 +162,11 @@ void TemporaryCleanup::Mark(int dirFd, const char* name) {
 }
 
 void TemporaryCleanup::Copied(int dirFd) {
+  const unsigned generation = volumeGeneration;
+  if (dirFd == lastCopiedInto && generation == lastGeneration)
+    return;
+  lastCopiedInto = dirFd;
+  lastGeneration = generation;
   struct stat st;
   if (::fstat(dirFd, &st) != 0 || Noted(st.st_dev))
     return;
@@ -173,6 +183,7 @@ void TemporaryCleanup::Copied(int dirFd) {
 void TemporaryCleanup::ForgetCopied() {
   std::lock_guard lock(volumeMutex);
   const int count = volumeCount.exchange(0);
+  ++volumeGeneration;
   for (int i = 0; i < count; ++i)
     ::close(volumes[i].fd);
 }
