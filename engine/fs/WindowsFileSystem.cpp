@@ -233,8 +233,9 @@ std::string WindowsFileSystem::VolumeOf(const std::string& path) {
 }
 
 // The system flushes a whole volume only for a program with administrator
-// rights; for others, and on a network drive, it gives no way to do so but
-// file by file, and the data is left to its own writing.
+// rights, and only where its driver offers it; for others, and on a network
+// drive, it gives no way to do so but file by file, and the data is left to
+// its own writing.
 bool WindowsFileSystem::SyncVolume(const std::string& path) {
   wchar_t name[MAX_PATH + 1];
   const std::wstring root = VolumeRoot(path);
@@ -248,9 +249,13 @@ bool WindowsFileSystem::SyncVolume(const std::string& path) {
                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
   if (volume == INVALID_HANDLE_VALUE)
     return true;
-  const bool flushed = ::FlushFileBuffers(volume) || Failed();
+  const bool flushed = ::FlushFileBuffers(volume);
+  const DWORD error = ::GetLastError();
   ::CloseHandle(volume);
-  return flushed;
+  if (flushed || error == ERROR_INVALID_FUNCTION || error == ERROR_NOT_SUPPORTED)
+    return true;
+  lastError_ = int(error);
+  return false;
 }
 
 bool WindowsFileSystem::CreateDirectory(const std::string& path, const std::string& /*model*/) {
