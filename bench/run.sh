@@ -31,9 +31,12 @@
 # close it and rename it to its target. floor
 # (bench/floor.cpp) is the single-threaded floor of a no-op: one thread reads
 # each source folder, stats each entry and each file's counterpart in the
-# destination, and copies nothing. Targets beside the peers': S4 at most 0.9
-# of floor's time; R1 and R2 at most 0.2 of rsync's and of cp's; R3 at most
-# 0.2 of trasvex-j1's.
+# destination, and copies nothing. copy-floor (bench/copy-floor.cpp) is the
+# single-threaded floor of a copy whose data is on the disk when it ends: it
+# copies what is missing or differs straight into the targets, then makes one
+# syncfs. Targets beside the peers': S4 at most 0.9 of floor's time; S1, S3,
+# S5 and R1 at most 1.1 of copy-floor's; R1 and R2 at most 0.2 of rsync's and
+# of cp's; R3 at most 0.2 of trasvex-j1's.
 #
 #   bench/run.sh [runs]          (default 5 timed runs; 'big' takes 3, R1-R3 at most 3)
 #   ONLY="S3 S4" bench/run.sh    (times only those scenarios; system calls and
@@ -68,6 +71,7 @@ cmake --build "$BUILD" -j "$JOBS" --target trasvex >"$BUILD/build.log" 2>&1 ||
 PROGRAM="$BUILD/trasvex/trasvex"
 g++ -O2 -std=c++20 -o "$BUILD/make-tree" "$ROOT/bench/make-tree.cpp"
 g++ -O2 -std=c++20 -o "$BUILD/floor" "$ROOT/bench/floor.cpp"
+g++ -O2 -std=c++20 -o "$BUILD/copy-floor" "$ROOT/bench/copy-floor.cpp"
 g++ -O2 -std=c++20 -pthread -o "$BUILD/folder-floor" "$ROOT/bench/folder-floor.cpp"
 # shellcheck disable=SC2046
 gcc -O2 -o "$BUILD/slowfs" "$ROOT/bench/slowfs.c" $(pkg-config --cflags --libs fuse3)
@@ -117,6 +121,7 @@ command_of() {
     cp/copy) COMMAND=(cp -r "--preserve=timestamps,mode" "$src" "$dst") ;;
     cp/update) COMMAND=(cp -ru "--preserve=timestamps,mode" "$src/." "$dst/") ;;
     floor/*) COMMAND=("$BUILD/floor" "$src" "$dst") ;;
+    copy-floor/*) COMMAND=("$BUILD/copy-floor" "$src" "$dst") ;;
     folder-floor/*) COMMAND=("$BUILD/folder-floor" "$src" "$dst") ;;
   esac
 }
@@ -207,7 +212,7 @@ mount_share() {
 # R1-R7 run on the simulated share, mounted for them only.
 share_scenarios() {
   mount_share "$SHARE_DELAY_US"
-  scenario R1 share copy "$SHARE_RUNS" trasvex trasvex-j1 rsync cp
+  scenario R1 share copy "$SHARE_RUNS" trasvex trasvex-j1 rsync cp copy-floor
   scenario R2 share update "$SHARE_RUNS" trasvex trasvex-j1 rsync cp
   scenario R3 share check "$SHARE_RUNS" trasvex trasvex-j1
   scenario R4 flat copy "$SHARE_RUNS" trasvex trasvex-j1 rsync cp folder-floor
@@ -251,7 +256,7 @@ wanted T1 && make_tree ten
 
 echo "timing ($RUNS runs each, $SHARE_RUNS on the share, commands taking turns)..."
 ((SHARED)) && share_scenarios
-scenario S1 small copy "$RUNS" trasvex rsync cp
+scenario S1 small copy "$RUNS" trasvex rsync cp copy-floor
 scenario S2 small update "$RUNS" trasvex rsync cp
 scenario S6 small list "$RUNS" trasvex rsync
 scenario S4 many update "$RUNS" trasvex rsync cp floor
@@ -261,9 +266,9 @@ scenario S4 many update "$RUNS" trasvex rsync cp floor
 if wanted S3; then
   find "$TREES/small" -type f | sort | awk 'NR % 100 == 0' >"$WORK/changed"
   rm -f "$TREES/small.done"
-  scenario S3 small update "$RUNS" trasvex rsync cp
+  scenario S3 small update "$RUNS" trasvex rsync cp copy-floor
 fi
-((BIG)) && scenario S5 big copy "$BIG_RUNS" trasvex rsync cp
+((BIG)) && scenario S5 big copy "$BIG_RUNS" trasvex rsync cp copy-floor
 scenario T1 ten copy "$SMALL_JOB_RUNS" trasvex trasvex-j1
 # --- system calls and memory --------------------------------------------
 
@@ -349,10 +354,13 @@ if ((LOCAL)); then
   row S4 0.6 0.99 floor 0.9
   row S5 - 1.15
   row S6 1.3 -
-  echo "S4: other is floor, one thread's walk of the no-op"
+  for name in S1 S3 S5; do row "$name" - - copy-floor 1.1; done
+  echo "S4: other is floor, one thread's walk of the no-op; S1, S3 and S5 in their"
+  echo "  second rows copy-floor, one thread's copy that forces its data to the disk at its end"
 fi
 if ((SHARED)); then
   row R1 0.2 0.2 trasvex-j1 -
+  row R1 - - copy-floor 1.1
   row R2 0.2 0.2 trasvex-j1 -
   row R3 - - trasvex-j1 0.2
   row R4 - 0.15 trasvex-j1 0.15

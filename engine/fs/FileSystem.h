@@ -46,13 +46,15 @@ class FileSystem {
   // True when |path| exists and is a directory; a trailing separator is
   // accepted.
   virtual bool IsDirectory(const std::string& path) = 0;
-  // The stamp of the file |path| names, and in |instant| its write time as
-  // SearchEntry::instant gives it; kNoFile when there is no such file or it
-  // is a directory, kLookUpFailed when the system could not tell.
-  virtual DosDateTime FileAge(const std::string& path, std::int64_t& instant) = 0;
+  // The stamp of the file |path| names, in |instant| its write time as
+  // SearchEntry::instant gives it and in |size| its size in bytes; kNoFile
+  // when there is no such file or it is a directory, kLookUpFailed when the
+  // system could not tell.
+  virtual DosDateTime FileAge(const std::string& path, std::int64_t& instant,
+                              std::int64_t& size) = 0;
   DosDateTime FileAge(const std::string& path) {
-    std::int64_t instant;
-    return FileAge(path, instant);
+    std::int64_t instant, size;
+    return FileAge(path, instant, size);
   }
   // True also when the look-up failed: the file may be there.
   bool FileExists(const std::string& path) { return FileAge(path) != kNoFile; }
@@ -81,6 +83,14 @@ class FileSystem {
   // error number.
   int LastError() const { return lastError_; }
   virtual std::string ErrorText(int error) const = 0;
+
+  // A name of the file system that holds the directory |path|, the same for
+  // every directory on it; empty when the system could not tell.
+  virtual std::string VolumeOf(const std::string& path) = 0;
+  // Forces to the disk the data written to the file system that holds the
+  // directory |path|, all of it at once; false, with LastError(), when the
+  // system reported a failure.
+  virtual bool SyncVolume(const std::string& path) = 0;
 
   // Lets go of whatever a backend keeps open from one call to the next (such
   // as directory handles for the names inside them). A run calls it as it

@@ -204,6 +204,7 @@ void PosixFileSystem::ReleaseHandles() {
   targets_.SetRoot("");
   targets_.Clear();
   sources_.Clear();
+  TemporaryCleanup::ForgetCopied();
 }
 
 int PosixFileSystem::Locate(DirectoryChain& chain, std::string_view path, std::string& name) {
@@ -270,7 +271,8 @@ int PosixFileSystem::LookUpTarget(const std::string& path, struct stat& st) {
   return error;
 }
 
-DosDateTime PosixFileSystem::FileAge(const std::string& path, std::int64_t& instant) {
+DosDateTime PosixFileSystem::FileAge(const std::string& path, std::int64_t& instant,
+                                     std::int64_t& size) {
   struct stat st;
   const int error = LookUpTarget(path, st);
   if (error != 0 && !IsAbsence(error)) {
@@ -280,7 +282,40 @@ DosDateTime PosixFileSystem::FileAge(const std::string& path, std::int64_t& inst
   if (error != 0 || !S_ISREG(st.st_mode))
     return kNoFile;
   instant = InstantOfStat(st);
+  size = st.st_size;
   return StampOf(st);
+}
+
+int PosixFileSystem::OpenFolder(const std::string& path) {
+  std::string name;
+  const int dirFd = LocateDirectory(path, name);
+  if (dirFd == -1)
+    return -1;
+  return ::openat(dirFd, name.empty() ? "/" : name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+}
+
+std::string PosixFileSystem::VolumeOf(const std::string& path) {
+  const int fd = OpenFolder(path);
+  struct stat st;
+  const bool known = fd != -1 && ::fstat(fd, &st) == 0;
+  if (fd != -1)
+    ::close(fd);
+  return known ? std::to_string(st.st_dev) : std::string();
+}
+
+bool PosixFileSystem::SyncVolume(const std::string& path) {
+  const int fd = OpenFolder(path);
+#if defined(__linux__)
+  const bool synced = fd != -1 && ::syncfs(fd) == 0;
+#else
+  ::sync();  // no call there syncs one file system alone
+  const bool synced = fd != -1;
+#endif
+  if (!synced)
+    lastError_ = errno;
+  if (fd != -1)
+    ::close(fd);
+  return synced;
 }
 
 bool PosixFileSystem::CreateDirectory(const std::string& path, const std::string& model) {
@@ -579,6 +614,7 @@ bool PosixFileSystem::ReplaceTarget(FileCopy& copy, bool overwrite) {
       !Rename(dirFd, temporaryName.c_str(), name.c_str(), overwrite))
     return CopyFailed(copy);
   TemporaryCleanup::Unmark();
+  TemporaryCleanup::Copied(dirFd);
   const std::string_view created = NameInCreated(copy.target);
   if (!created.empty())
     created_.names.emplace(created);

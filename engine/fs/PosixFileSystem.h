@@ -61,12 +61,15 @@ class PosixFileSystem final : public FileSystem {
 
   bool IsDirectory(const std::string& path) override;
   using FileSystem::FileAge;
-  DosDateTime FileAge(const std::string& path, std::int64_t& instant) override;
+  DosDateTime FileAge(const std::string& path, std::int64_t& instant,
+                      std::int64_t& size) override;
   bool CreateDirectory(const std::string& path, const std::string& model) override;
   void SetDestinationRoot(const std::string& root) override;
   bool Scan(const std::string& pattern, unsigned attributeSet,
             std::vector<SearchEntry>& entries) override;
   bool ReadWholeFile(const std::string& path, std::string& bytes) override;
+  std::string VolumeOf(const std::string& path) override;
+  bool SyncVolume(const std::string& path) override;
   void ReleaseHandles() override;
   std::unique_ptr<FileSystem> ForWorker() override;
   bool IsRemote(const std::string& path) override;
@@ -98,6 +101,9 @@ class PosixFileSystem final : public FileSystem {
   // it; -1 when it cannot be opened or the path is longer than
   // kLongestPath.
   static int Locate(DirectoryChain& chain, std::string_view path, std::string& name);
+  // A descriptor of the directory |path|, -1 (with errno) when it cannot be
+  // opened.
+  int OpenFolder(const std::string& path);
   // Drops what was remembered about the destination.
   void ForgetLookUps();
   // Locate for a directory (trailing separators dropped) among the targets,

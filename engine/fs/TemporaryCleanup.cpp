@@ -2,9 +2,11 @@
 #include "fs/TemporaryCleanup.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <mutex>
 #include <climits>
 #include <csignal>
 #include <cstring>
@@ -56,6 +58,41 @@ class OwnMark {
 };
 thread_local OwnMark ownMark;
 
+// The file systems copied into, each with a descriptor of a directory on
+// it; an entry is written before |volumeCount| counts it.
+constexpr int kVolumes = 16;
+struct Volume {
+  dev_t device;
+  int fd;
+};
+Volume volumes[kVolumes];
+std::atomic<int> volumeCount{0};
+std::mutex volumeMutex;  // for the writers; the handler only reads
+// The directory each thread noted last, of which generation of the list:
+// the copies into one folder look its file system up once.
+std::atomic<unsigned> volumeGeneration{0};
+thread_local int lastCopiedInto = -1;
+thread_local unsigned lastGeneration = 0;
+
+bool Noted(dev_t device) {
+  const int count = volumeCount;
+  for (int i = 0; i < count; ++i)
+    if (volumes[i].device == device)
+      return true;
+  return false;
+}
+
+void SyncCopied() {
+  const int count = volumeCount;
+#if defined(__linux__)
+  for (int i = 0; i < count; ++i)
+    ::syncfs(volumes[i].fd);
+#else
+  if (count > 0)
+    ::sync();
+#endif
+}
+
 // True while another thread is between BeginCreation and EndCreation.
 bool OthersCreating() {
   for (int i = 0; i < kMarks; ++i)
@@ -72,6 +109,7 @@ extern "C" void RemoveMarkedAndEnd(int signal) {
   for (const Slot& mark : slots)
     if (mark.marked)
       ::unlinkat(mark.directory, mark.name, 0);
+  SyncCopied();
   // The action was reset to the default on entry: raised again, the signal
   // ends the process once this handler returns.
   ::raise(signal);
@@ -121,6 +159,33 @@ void TemporaryCleanup::Mark(int dirFd, const char* name) {
   std::strncpy(mark->name, name, NAME_MAX);
   mark->name[NAME_MAX] = '\0';
   mark->marked = true;
+}
+
+void TemporaryCleanup::Copied(int dirFd) {
+  const unsigned generation = volumeGeneration;
+  if (dirFd == lastCopiedInto && generation == lastGeneration)
+    return;
+  lastCopiedInto = dirFd;
+  lastGeneration = generation;
+  struct stat st;
+  if (::fstat(dirFd, &st) != 0 || Noted(st.st_dev))
+    return;
+  std::lock_guard lock(volumeMutex);
+  const int count = volumeCount;
+  if (count == kVolumes || Noted(st.st_dev))
+    return;
+  volumes[count].device = st.st_dev;
+  volumes[count].fd = ::fcntl(dirFd, F_DUPFD_CLOEXEC, 0);
+  if (volumes[count].fd != -1)
+    volumeCount = count + 1;
+}
+
+void TemporaryCleanup::ForgetCopied() {
+  std::lock_guard lock(volumeMutex);
+  const int count = volumeCount.exchange(0);
+  ++volumeGeneration;
+  for (int i = 0; i < count; ++i)
+    ::close(volumes[i].fd);
 }
 
 void TemporaryCleanup::Unmark() {

@@ -2,8 +2,8 @@
 // The temporary files of the copies in progress, removed when the process is
 // ended from outside. Each thread that copies has its own mark. The handler
 // refuses new temporary files, waits briefly for those being created,
-// removes every marked one, and leaves the ending of the process to the
-// default action:
+// removes every marked one, on POSIX forces the data copied so far to the
+// disk, and leaves the ending of the process to the default action:
 // - POSIX: SIGTERM, SIGINT or SIGHUP (TemporaryCleanup.cpp);
 // - Windows: the console's Ctrl+C or Ctrl+Break, or the closing of its
 //   window; the handler runs on a thread of its own
@@ -38,6 +38,12 @@ class TemporaryCleanup {
   // |name| inside the directory |dirFd| is the calling thread's temporary
   // file in progress.
   static void Mark(int dirFd, const char* name);
+  // A copy went into the directory |dirFd|: the handler forces the data of
+  // its file system to the disk before the process ends.
+  static void Copied(int dirFd);
+  // The run is over and its data on the disk: the file systems noted by
+  // Copied are let go.
+  static void ForgetCopied();
 #endif
   // The calling thread has none now.
   static void Unmark();

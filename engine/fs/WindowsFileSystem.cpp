@@ -204,7 +204,8 @@ bool WindowsFileSystem::IsDirectory(const std::string& path) {
          !(attributes & notFollowed);
 }
 
-DosDateTime WindowsFileSystem::FileAge(const std::string& path, std::int64_t& instant) {
+DosDateTime WindowsFileSystem::FileAge(const std::string& path, std::int64_t& instant,
+                                       std::int64_t& size) {
   WIN32_FIND_DATAW data;
   if (path.empty())
     return kNoFile;
@@ -218,7 +219,44 @@ DosDateTime WindowsFileSystem::FileAge(const std::string& path, std::int64_t& in
   if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
     return kNoFile;
   instant = InstantOfTime(data.ftLastWriteTime);
+  size = std::int64_t((std::uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
   return StampOf(data.ftLastWriteTime);
+}
+
+std::wstring WindowsFileSystem::VolumeRoot(const std::string& path) {
+  wchar_t volume[MAX_PATH + 1];
+  return ::GetVolumePathNameW(ApiPath(path).c_str(), volume, MAX_PATH + 1) ? volume
+                                                                           : std::wstring();
+}
+
+std::string WindowsFileSystem::VolumeOf(const std::string& path) {
+  return Utf8Text(VolumeRoot(path));
+}
+
+// The system flushes a whole volume only for a program with administrator
+// rights, and only where its driver offers it; for others, and on a network
+// drive, it gives no way to do so but file by file, and the data is left to
+// its own writing.
+bool WindowsFileSystem::SyncVolume(const std::string& path) {
+  wchar_t name[MAX_PATH + 1];
+  const std::wstring root = VolumeRoot(path);
+  if (root.empty() || !::GetVolumeNameForVolumeMountPointW(root.c_str(), name, MAX_PATH + 1))
+    return true;
+  std::wstring device = name;
+  if (!device.empty() && device.back() == L'\\')
+    device.pop_back();
+  const HANDLE volume =
+      ::CreateFileW(device.c_str(), GENERIC_READ | GENERIC_WRITE,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (volume == INVALID_HANDLE_VALUE)
+    return true;
+  const bool flushed = ::FlushFileBuffers(volume);
+  const DWORD error = ::GetLastError();
+  ::CloseHandle(volume);
+  if (flushed || error == ERROR_INVALID_FUNCTION || error == ERROR_NOT_SUPPORTED)
+    return true;
+  lastError_ = int(error);
+  return false;
 }
 
 bool WindowsFileSystem::CreateDirectory(const std::string& path, const std::string& /*model*/) {

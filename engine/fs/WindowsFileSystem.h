@@ -50,13 +50,16 @@ class WindowsFileSystem final : public FileSystem {
 
   bool IsDirectory(const std::string& path) override;
   using FileSystem::FileAge;
-  DosDateTime FileAge(const std::string& path, std::int64_t& instant) override;
+  DosDateTime FileAge(const std::string& path, std::int64_t& instant,
+                      std::int64_t& size) override;
   bool CreateDirectory(const std::string& path, const std::string& model) override;
   void SetDestinationRoot(const std::string& root) override { root_ = root; }
   bool Scan(const std::string& pattern, unsigned attributeSet,
             std::vector<SearchEntry>& entries) override;
   bool ReadWholeFile(const std::string& path, std::string& bytes) override;
   std::string ErrorText(int error) const override;
+  std::string VolumeOf(const std::string& path) override;
+  bool SyncVolume(const std::string& path) override;
   void ReleaseHandles() override;
   std::unique_ptr<FileSystem> ForWorker() override;
   bool IsRemote(const std::string& path) override;
@@ -76,6 +79,9 @@ class WindowsFileSystem final : public FileSystem {
  private:
   // Keeps the system's last error as this instance's; false.
   bool Failed();
+  // The root of the volume that holds |path| ("C:\", a mounted folder,
+  // "\\server\share\"); empty when the system cannot tell.
+  std::wstring VolumeRoot(const std::string& path);
 
   // What the instances of one run share.
   struct RunShare {

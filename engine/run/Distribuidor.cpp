@@ -18,6 +18,7 @@ namespace {
 constexpr std::size_t kMaxMessagePrefix = 254;
 constexpr const char* kStoppedText = "Ejecución detenida por el usuario.";
 const std::string kUnexaminable = "ERROR: No se pudo examinar el archivo ";
+const std::string kUnsynced = "ERROR: No se pudieron guardar en el disco los datos copiados a ";
 
 // Why a copy left its target as it was.
 std::string KeptReason(FileSystem::TargetState target) {
@@ -58,6 +59,7 @@ struct Distribuidor::FileWork {
   std::string target;
   DosDateTime age = kNoFile;
   std::int64_t instant = 0;
+  std::int64_t size = 0;
   int error = 0;  // why the look-up failed
   FileSystem::CopyResult copy;
 };
@@ -70,6 +72,7 @@ struct Distribuidor::FileBatch {
   bool emptyDestination;    // which holds none of them: no look-ups
   std::vector<FileWork> files;
   std::size_t unsettled = 0;
+  bool copiedInto = false;  // one of them has been copied
 };
 
 Distribuidor::Distribuidor(RunHost& host, FileSystem& fileSystem)
@@ -146,7 +149,24 @@ void Distribuidor::EndMapping() {
   queue_ = std::make_unique<RunQueue>(fs_, 1, nullptr);
 }
 
+// One sync for each file system that the run's copies went to, named by the
+// first folder copied into on it.
+void Distribuidor::SyncCopies() {
+  std::unordered_set<std::string> folders, volumes;
+  for (const std::string& folder : copiedInto_) {
+    if (!folders.insert(folder).second)
+      continue;
+    const std::string volume = fs_.VolumeOf(folder);
+    if (!volume.empty() && !volumes.insert(volume).second)
+      continue;
+    if (!fs_.SyncVolume(folder))
+      Fail(kUnsynced + folder, fs_.ErrorText(fs_.LastError()));
+  }
+  copiedInto_.clear();
+}
+
 void Distribuidor::FinishRun() {
+  SyncCopies();
   const char* format = "Archs (%d): %d copias, %d fallos.";
   if (host_.Options().listado) {
     host_.SetRowCount(std::max(counters_.hechos + 1, 20));
@@ -432,7 +452,7 @@ void Distribuidor::LookUp(FileBatch& batch, FileSystem& fileSystem) const {
   if (batch.emptyDestination)
     return;  // every target is missing
   for (FileWork& file : batch.files) {
-    file.age = fileSystem.FileAge(file.target, file.instant);
+    file.age = fileSystem.FileAge(file.target, file.instant, file.size);
     if (file.age == kLookUpFailed)
       file.error = fileSystem.LastError();
   }
@@ -459,8 +479,9 @@ void Distribuidor::Examine(const std::shared_ptr<FileBatch>& batch, FileWork& fi
     Settle(*batch);
     return;
   }
-  const char tag = ListingRow::Tag(entry, file.age, file.instant);
-  const bool qualifies = tag == '+' || tag == '0' || (tag == '-' && !host_.Options().recientes);
+  const char tag = ListingRow::Tag(entry, file.age, file.instant, file.size);
+  const bool qualifies =
+      tag == '+' || tag == '0' || tag == '*' || (tag == '-' && !host_.Options().recientes);
   if (!qualifies) {
     Settle(*batch);
     return;
@@ -533,6 +554,8 @@ void Distribuidor::CopiarArchivo(FileSystem& fileSystem, const FileBatch& batch,
 void Distribuidor::CountCopy(FileBatch& batch, const FileWork& file) {
   if (file.copy.Copied()) {
     ++counters_.hechos;
+    if (!std::exchange(batch.copiedInto, true))
+      copiedInto_.push_back(batch.destination);
   } else if (file.copy.end != FileSystem::CopyEnd::kCancelled) {
     Fail("ERROR: No se pudo copiar el archivo " + Join(batch.directory, file.entry.name),
          ReasonOf(file.copy), file.entry.name);

@@ -167,6 +167,8 @@ class Distribuidor {
   void Descend(const std::string& directory, const SearchEntry& entry,
                const std::string& destination);
   std::string Join(const std::string& directory, std::string_view name) const;
+  // Forces to the disk the data of the copies the run made.
+  void SyncCopies();
   void FinishRun();
 
   RunHost& host_;
@@ -180,6 +182,8 @@ class Distribuidor {
   std::unique_ptr<ScanAhead> scanAhead_;  // null while scans run in walk order
   UnsettledFolders unsettled_;
   long scans_ = 0;  // the file scans of the run so far
+  // The folders the run's copies went to, in the order of their first copy.
+  std::vector<std::string> copiedInto_;
   // The mapping's destination when it lies in its source.
   std::string ownDestination_;
   // True while the walk is inside a destination folder it made itself (or

@@ -20,10 +20,13 @@ std::string SizeText(std::int64_t bytes) {
 
 }  // namespace
 
-char ListingRow::Tag(const SearchEntry& source, DosDateTime destination, std::int64_t instant) {
+char ListingRow::Tag(const SearchEntry& source, DosDateTime destination, std::int64_t instant,
+                     std::int64_t size) {
   if (destination == kNoFile)
     return '0';
-  return source.instant > instant ? '+' : source.instant < instant ? '-' : '=';
+  if (source.instant == instant)
+    return source.size == size ? '=' : '*';
+  return source.instant > instant ? '+' : '-';
 }
 
 ResultRow ListingRow::Listed(const SearchEntry& entry, char tag, const std::string& directory,

@@ -16,6 +16,8 @@
 //   ReplaceTarget     false (the rename refused)
 //   FileAge           kLookUpFailed with an input/output error (a share that
 //                     does not answer)
+//   SyncVolume        false with an input/output error (data that could not
+//                     be written to the disk)
 //   Examine           a scanned entry of that path (directory and name)
 //                     comes back unexamined, with an input/output error
 //
@@ -61,6 +63,7 @@ class FaultyFileSystem final : public FileSystem {
     kCloseTemporary,
     kReplaceTarget,
     kFileAge,
+    kSyncVolume,
     kExamine,
   };
 
@@ -93,9 +96,15 @@ class FaultyFileSystem final : public FileSystem {
   std::string DateSeparator() const override { return inner_.DateSeparator(); }
   std::string TimeSeparator() const override { return inner_.TimeSeparator(); }
   bool IsDirectory(const std::string& path) override { return inner_.IsDirectory(path); }
-  DosDateTime FileAge(const std::string& path, std::int64_t& instant) override {
+  DosDateTime FileAge(const std::string& path, std::int64_t& instant,
+                      std::int64_t& size) override {
     return Fails(Operation::kFileAge, path) ? Injected(kLookUpFailed, EIO)
-                                            : Forwarded(inner_.FileAge(path, instant));
+                                            : Forwarded(inner_.FileAge(path, instant, size));
+  }
+  std::string VolumeOf(const std::string& path) override { return inner_.VolumeOf(path); }
+  bool SyncVolume(const std::string& path) override {
+    return Fails(Operation::kSyncVolume, path) ? Injected(false, EIO)
+                                               : Forwarded(inner_.SyncVolume(path));
   }
   std::string ErrorText(int error) const override { return inner_.ErrorText(error); }
   void SetDestinationRoot(const std::string& root) override { inner_.SetDestinationRoot(root); }

@@ -151,6 +151,31 @@ TEST_F(PosixFiles, ACopyCrossesFileSystems) {
   EXPECT_EQ(tree_.Read("dst/a.txt"), "src/a.txt");
 }
 
+// One sync for each file system the copies went to, however many
+// destinations lie on it; a folder that is gone cannot be synced.
+TEST_F(PosixFiles, ARunSyncsOnceForEachFileSystemItCopiedTo) {
+  struct stat disk{}, memory{};
+  if (::stat("/dev/shm", &memory) != 0 || ::stat(tree_.Root().c_str(), &disk) != 0 ||
+      memory.st_dev == disk.st_dev)
+    GTEST_SKIP() << "no /dev/shm on a file system other than " << tree_.Root() << "'s";
+  const TempTree shm({}, "/dev/shm");
+  tree_.Add("src/a.txt 2020-01-01 00:00:00");
+  FaultyFileSystem faulty(*fs_);
+  std::vector<std::string> synced;
+  faulty.beforeCall = [&](FaultyFileSystem::Operation operation, const std::string& path) {
+    if (operation == FaultyFileSystem::Operation::kSyncVolume)
+      synced.push_back(path);
+  };
+  Distribuidor engine(host_, faulty);
+  host_.lines = {Expand("@/dst = @/src"), shm.Path("dst") + " = " + P("src"),
+                 Expand("@/dst2 = @/src")};
+  engine.CopyBtnClick();
+  EXPECT_TRUE(host_.messages.empty());
+  EXPECT_EQ(synced, (std::vector<std::string>{P("dst"), shm.Path("dst")}));
+  EXPECT_FALSE(fs_->SyncVolume(P("nada")));
+  EXPECT_EQ(fs_->LastError(), ENOENT);
+}
+
 TEST_F(PosixFiles, CreatedDirectoriesTakeTheSourcesPermissions) {
   tree_.Add("src/privado/a.txt 2020-01-01 00:00:00");
   tree_.Add("src/comun/b.txt 2020-01-01 00:00:00");

@@ -88,6 +88,29 @@ INSTANTIATE_TEST_SUITE_P(EveryStep, CopyStepFault,
                                            Operation::kCloseTemporary,
                                            Operation::kReplaceTarget));
 
+// A run forces its copies' data to the disk once per file system, before
+// its summary, and not at all when it copied nothing; a failure names the
+// folder, gives the reason and counts.
+TEST_F(Faults, ARunSyncsEachFileSystemItCopiedToOnce) {
+  Names synced;
+  faulty_.beforeCall = [&](Operation operation, const std::string& path) {
+    if (operation == Operation::kSyncVolume)
+      synced.push_back(path);
+  };
+  RunThreeMappings();  // three destinations on one file system
+  EXPECT_EQ(synced, Names{P("dst")});
+  RunThreeMappings();
+  EXPECT_EQ(synced.size(), 1u);
+  tree_.Add("otro/d.txt 2022-01-01 00:00:00");
+  faulty_.FailOn(Operation::kSyncVolume, 2);
+  RunThreeMappings();
+  EXPECT_EQ(synced, (Names{P("dst"), P("dst-otro")}));
+  EXPECT_EQ(host_.messages,
+            Names{"ERROR: No se pudieron guardar en el disco los datos copiados a " + P("dst-otro")});
+  EXPECT_EQ(host_.reasons, Names{fs_->ErrorText(EIO)});
+  EXPECT_EQ(host_.status[1], "Archs (4): 1 copias, 1 fallos.");
+}
+
 // The steps of two copies may come in turn on one instance: each copy keeps
 // what it saw of its own source.
 TEST_F(Faults, TheStepsOfTwoCopiesInTurnKeepEachItsOwnSource) {

@@ -68,6 +68,38 @@ TEST_F(Walk, RecientesKeepsNewerDestinationFiles) {
   EXPECT_EQ(tree_.Read("dst/a.txt"), "src/a.txt");
 }
 
+// A target with its source's time and another size is what a crash leaves
+// of a copy whose data never reached the disk: it is copied again, with or
+// without "Recientes", and listed with a tag of its own. A target of the
+// same size and time is left alone.
+TEST_F(Walk, ATargetWithItsSourcesTimeAndAnotherSizeIsCopiedAgain) {
+  for (const bool recientes : {false, true}) {
+    SCOPED_TRACE(recientes ? "Recientes" : "all");
+    tree_.Add("src/vacio.txt 2024-05-03 10:00:00 3000");
+    tree_.Add("src/corto.txt 2024-05-03 10:00:00 5000");
+    tree_.Add("src/igual.txt 2024-05-03 10:00:00 7");
+    tree_.Add("dst/vacio.txt 2024-05-03 10:00:00 0");
+    tree_.Add("dst/corto.txt 2024-05-03 10:00:01 4096");  // same two-second slot
+    tree_.Add("dst/igual.txt 2024-05-03 10:00:00 7");
+    tree_.Write("dst/igual.txt", "destino");
+    tree_.SetStamp("dst/igual.txt", "2024-05-03 10:00:00");
+    host_.options.recientes = recientes;
+    List({"@/dst = @/src"});
+    std::map<std::string, std::string> tags;
+    for (const ResultRow& row : host_.Rows())
+      tags[row[2]] = row[5];
+    EXPECT_EQ(tags, (std::map<std::string, std::string>{{"corto", "  *"}, {"vacio", "  *"}}));
+    host_.options.listado = false;
+    Run({"@/dst = @/src"});
+    EXPECT_EQ(host_.status[1], "Archs (3): 2 copias, 0 fallos.");
+    EXPECT_EQ(tree_.Read("dst/vacio.txt"), std::string(3000, 'x'));
+    EXPECT_EQ(tree_.Read("dst/corto.txt"), std::string(5000, 'x'));
+    EXPECT_EQ(tree_.Read("dst/igual.txt"), "destino");
+    Run({"@/dst = @/src"});
+    EXPECT_EQ(host_.status[1], "Archs (3): 0 copias, 0 fallos.");
+  }
+}
+
 TEST_F(Walk, ListingTagsAndCells) {
   tree_.Add("src/nuevo.txt 2024-05-03 10:11:13 1536");
   tree_.Add("src/informe.final.doc 2024-05-03 10:00:00 512");
@@ -219,7 +251,7 @@ TEST_F(Walk, UnpackableTimesAreClampedSoCopiesCompareEqualAfterwards) {
   EXPECT_EQ(Counters().hechos, 2);
   List({"@/dst = @/src"});
   EXPECT_TRUE(host_.rows.empty());
-  tree_.Add("src2/antiguo.txt 1975-01-01 00:00:00");
+  tree_.Add("src2/antiguo.txt 1975-01-01 00:00:00 15");  // the size of dst/antiguo.txt
   List({"@/dst = @/src2"});
   EXPECT_TRUE(host_.rows.empty());  // an existing file is never reported missing
 }
