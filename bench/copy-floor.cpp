@@ -6,7 +6,7 @@
 // Walks SRC through its folders' descriptors, makes each missing folder
 // under DST, and copies each regular file whose counterpart is missing or
 // differs in size or write time: straight into the target (no temporary
-// file), with copy_file_range, then its time and mode. Prints only errors;
+// file), with copy_file_range (or through a buffer), then its time and mode. Prints only errors;
 // the exit status is 1 after an error.
 #include <dirent.h>
 #include <fcntl.h>
@@ -31,12 +31,21 @@ int OpenFolder(int parent, const char* name) {
   return ::openat(parent, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
 }
 
+// The kernel copies the data where it can; between file systems that it
+// cannot copy between (a FUSE share), the data goes through a buffer.
 bool CopyData(int in, int out, off_t size) {
   while (size > 0) {
     const ssize_t copied = ::copy_file_range(in, nullptr, out, nullptr, std::size_t(size), 0);
     if (copied <= 0)
-      return false;
+      break;
     size -= copied;
+  }
+  static char buffer[1 << 20];
+  while (size > 0) {
+    const ssize_t got = ::read(in, buffer, sizeof buffer);
+    if (got <= 0 || ::write(out, buffer, std::size_t(got)) != got)
+      return false;
+    size -= got;
   }
   return true;
 }
