@@ -285,7 +285,7 @@ void TestLogoMain::cambiarSwapsTheLines() {
   Find<QPlainTextEdit>("Mparams")->setPlainText("txt doc\nD:\\copia = C:\\datos\n");
   Click("CambiarBtn");
   QCOMPARE(Find<QPlainTextEdit>("Mparams")->toPlainText(), QString("txt doc\nC:\\datos=D:\\copia\n"));
-  QCOMPARE(form_->LineCount(), 2);
+  QCOMPARE(form_->Host().LineCount(), 2);
 }
 
 void TestLogoMain::hintsReachPanelZero() {
@@ -513,10 +513,10 @@ void TestLogoMain::keysReachTheCommands() {
     std::function<bool()> done;
   } keys[] = {
       {Qt::Key_F5, [&] { return Panel(1) == "Archs (3): 3 copias, 0 fallos."; }},
-      {Qt::Key_F6, [&] { return form_->Line(0).ends_with("/dst"); }},
+      {Qt::Key_F6, [&] { return form_->Host().Line(0).ends_with("/dst"); }},
       {Qt::CTRL | Qt::Key_O, [&] { return boxes_->dialogs == 1; }},
       {Qt::CTRL | Qt::Key_S, [&] { return boxes_->dialogs == 2; }},  // a new list asks a name
-      {Qt::CTRL | Qt::Key_N, [&] { return form_->LineCount() == 0; }},
+      {Qt::CTRL | Qt::Key_N, [&] { return form_->Host().LineCount() == 0; }},
   };
   for (const auto& k : keys) {
     form_->activateWindow();  // a dialog closed before may leave no window active
