@@ -9,14 +9,12 @@
 #include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QShowEvent>
 #include <QStatusBar>
 #include <QTabWidget>
-#include <QTableView>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -33,6 +31,7 @@
 #include "LogoMenu.h"
 #include "ProgramIcon.h"
 #include "ResultsGridModel.h"
+#include "ResultsGridView.h"
 #include "run/Distribuidor.h"
 #include "WindowPlacement.h"
 
@@ -166,38 +165,8 @@ void TLogoAppForm::CreatePages() {
   AddPage("TabSheet1", "Parámetros", Mparams);
 
   grid_ = new ResultsGridModel(this);
-  SGresults = new QTableView;
-  SGresults->setObjectName("SGresults");
-  SGresults->setAccessibleName("Resultado");
-  SGresults->setModel(grid_);
-  SGresults->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  SGresults->setSelectionMode(QAbstractItemView::ContiguousSelection);
-  SGresults->setWordWrap(false);
-  SGresults->setTextElideMode(Qt::ElideNone);
-  SGresults->setCornerButtonEnabled(false);
-  QFont cellFont("Arial");
-  cellFont.setPixelSize(11);
-  SGresults->setFont(cellFont);
-  SGresults->horizontalHeader()->setFont(cellFont);
-  SGresults->verticalHeader()->hide();
-  for (QHeaderView* header : {SGresults->horizontalHeader(), SGresults->verticalHeader()}) {
-    header->setMinimumSectionSize(0);
-    header->setSectionResizeMode(QHeaderView::Fixed);
-    header->setSectionsMovable(false);
-    header->setHighlightSections(false);
-  }
-  SGresults->horizontalHeader()->setSectionsClickable(false);
-  SGresults->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-  SGresults->setCurrentIndex(grid_->index(0, 0));
-  SGresults->viewport()->installEventFilter(this);
-  SGresults->horizontalHeader()->viewport()->installEventFilter(this);
-  connect(SGresults->selectionModel(), &QItemSelectionModel::currentChanged, this,
-          [this](const QModelIndex& current) {
-            if (current.isValid())
-              sortColumn_ = current.column();
-          });
-  connect(grid_, &ResultsGridModel::GeometryChanged, this, &TLogoAppForm::ApplyGridGeometry);
-  ApplyGridGeometry();
+  SGresults = new ResultsGridView(*grid_);
+  connect(SGresults, &ResultsGridView::DoubleClicked, this, &TLogoAppForm::SGresultsDblClick);
   AddPage("TabSheet2", "Resultado", SGresults);
   PageControl1->setCurrentIndex(0);
 }
@@ -248,19 +217,6 @@ void TLogoAppForm::SetPanelText(int panel, const QString& text) {
   label->setAccessibleName(text.isEmpty() ? label->accessibleDescription() : text);
 }
 
-void TLogoAppForm::ApplyGridGeometry() {
-  const ResultsTable& table = grid_->Table();
-  QHeaderView* header = SGresults->horizontalHeader();
-  for (int column = 0; column < ResultsTable::kColumns; ++column) {
-    const int width = table.ColumnWidth(column);
-    SGresults->setColumnHidden(column, width == 0);
-    if (width > 0)
-      header->resizeSection(column, width);
-  }
-  SGresults->verticalHeader()->setDefaultSectionSize(table.RowHeight());
-  header->setFixedHeight(table.RowHeight());
-}
-
 bool TLogoAppForm::event(QEvent* event) {
   // Hints come from MouseIdle and the menus' signals; the status tips that
   // controls send as the pointer enters them would also arrive during a run,
@@ -298,12 +254,6 @@ void TLogoAppForm::KeepOnScreen() {
   if (placed.size() != wanted.size())
     resize(placed.size().shrunkBy(frame));
   move(placed.topLeft());
-}
-
-bool TLogoAppForm::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::MouseButtonDblClick)
-    SGresultsDblClick();
-  return QMainWindow::eventFilter(watched, event);
 }
 
 void TLogoAppForm::MouseIdle() {
@@ -398,7 +348,7 @@ void TLogoAppForm::Detener() {
 }
 
 void TLogoAppForm::SGresultsDblClick() {
-  grid_->Sort(sortColumn_, distribuidor_->Counters().hechos);
+  grid_->Sort(SGresults->SortColumn(), distribuidor_->Counters().hechos);
 }
 
 void TLogoAppForm::SetStatus(int panel, const std::string& text) {

@@ -19,7 +19,6 @@ class QFrame;
 class QLabel;
 class QPlainTextEdit;
 class QTabWidget;
-class QTableView;
 class QToolButton;
 
 namespace trasvex {
@@ -27,6 +26,7 @@ namespace trasvex {
 class ConfigCommands;
 class Distribuidor;
 class ResultsGridModel;
+class ResultsGridView;
 class TAboutBox;
 
 // Creates the application, the main window and the About box, shows the
@@ -69,7 +69,6 @@ class TLogoAppForm : public QMainWindow {
   // On the first show and each later one asked for: the window kept inside
   // its screen's free area.
   void showEvent(QShowEvent* event) override;
-  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private slots:
   void FileNew();
@@ -104,7 +103,6 @@ class TLogoAppForm : public QMainWindow {
   // Shows |text| in status panel |panel| and gives it to screen readers.
   void SetPanelText(int panel, const QString& text);
   QToolButton* AddButton(const char* name, const char* hint, const char* image, int x);
-  void ApplyGridGeometry();
   // Moves the window, with its frame, into its screen's free area, and
   // shrinks it when it is larger.
   void KeepOnScreen();
@@ -122,7 +120,7 @@ class TLogoAppForm : public QMainWindow {
   QPlainTextEdit* MExts = nullptr;
   QTabWidget* PageControl1 = nullptr;
   QPlainTextEdit* Mparams = nullptr;
-  QTableView* SGresults = nullptr;
+  ResultsGridView* SGresults = nullptr;
   QLabel* statusPanels_[2] = {};
   QAction* DetenerItem = nullptr;  // enabled only during a run
 
@@ -133,7 +131,6 @@ class TLogoAppForm : public QMainWindow {
   std::unique_ptr<Distribuidor> distribuidor_;
   std::unique_ptr<ConfigCommands> commands_;
   bool autoEjecutar_ = false;
-  int sortColumn_ = 0;  // column of the grid's selected cell
   QString hint_;
 };
 
