@@ -68,6 +68,7 @@ class TestLogoMain : public QObject {
   void tickedBoxHidesTheRunsLaterMessagesAndListsThem();
   void checkBoxClickedDuringAListingCountsFromItsFile();
   void keysReachTheCommands();
+  void menuItemsWithoutKeysReachTheirCommands();
   void saveAsTwiceToANewNameDuringARunAsksTheSecondTime();
   void aboutBoxClosesWithEnterNotEsc();
   void screenshot();
@@ -524,6 +525,22 @@ void TestLogoMain::keysReachTheCommands() {
     QTest::keyClick(form_.get(), k.key.key(), k.key.keyboardModifiers());
     QVERIFY2(k.done(), qPrintable(QKeySequence(k.key).toString()));
   }
+}
+
+void TestLogoMain::menuItemsWithoutKeysReachTheirCommands() {
+  trasvex::TAboutBox about;
+  form_->SetAboutBox(&about);
+  QAction* acerca = form_->menuBar()->actions().last()->menu()->actions().first();
+  QCOMPARE(acerca->text(), QString("&Acerca de..."));
+  bool aboutShown = false;
+  QTimer::singleShot(50, &about, [&] {
+    aboutShown = about.isVisible();
+    about.accept();
+  });
+  acerca->trigger();
+  QVERIFY(aboutShown);
+  ArchivoItem("Salvar &Como...")->trigger();
+  QCOMPARE(boxes_->dialogs, 1);  // the save dialog, cancelled
 }
 
 void TestLogoMain::aboutBoxClosesWithEnterNotEsc() {
