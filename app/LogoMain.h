@@ -71,6 +71,8 @@ class TLogoAppForm : public QMainWindow {
   void showEvent(QShowEvent* event) override;
 
  private slots:
+  // The commands, by the names the menu calls them; the four configuration
+  // commands are ConfigCommands' own.
   void FileNew();
   void FileOpen();
   void FileSave();
