@@ -2,28 +2,19 @@
 #include "LogoMain.h"
 
 #include <QAbstractEventDispatcher>
-#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCursor>
-#include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
-#include <QFileSystemModel>
 #include <QFrame>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
-#include <QMenuBar>
-#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QShowEvent>
 #include <QStatusBar>
 #include <QTabWidget>
-#include <QTableView>
-#include <QTextBlock>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -33,24 +24,20 @@
 #include <utility>
 
 #include "About.h"
+#include "ConfigCommands.h"
 #include "console/CommandLine.h"
 #include "console/ConsoleHost.h"
-#include "console/GeneralError.h"
-#include "HeldRepaints.h"
 #include "HintStyle.h"
-#include "LogoStrs.h"
+#include "LogoMenu.h"
 #include "ProgramIcon.h"
 #include "ResultsGridModel.h"
+#include "ResultsGridView.h"
+#include "run/Distribuidor.h"
 #include "WindowPlacement.h"
 
 namespace trasvex {
 
 namespace {
-
-// A run pumps events after every status change; processing them at most this
-// often keeps the window responsive and lets the panels repaint at a human
-// rate instead of once per file.
-constexpr qint64 kPumpIntervalMs = 20;
 
 QIcon ButtonIcon(const QString& image) {
   QIcon icon(":/images/" + image + ".png");
@@ -58,25 +45,11 @@ QIcon ButtonIcon(const QString& image) {
   return icon;
 }
 
-// A box of a run: no icon, the application's title, |text| as it is, and one
-// "OK" that both Enter and Esc press.
-void SetUpRunBox(QMessageBox& box, const QString& text) {
-  box.setWindowTitle(QCoreApplication::applicationName());
-  box.setTextFormat(Qt::PlainText);
-  box.setText(text);
-  box.setStandardButtons(QMessageBox::Ok);
-  box.setDefaultButton(QMessageBox::Ok);
-  box.setEscapeButton(QMessageBox::Ok);
-}
-
 }  // namespace
 
 TLogoAppForm::TLogoAppForm(std::unique_ptr<FileSystem> fileSystem, QWidget* parent)
     : QMainWindow(parent),
-      fileSystem_(std::move(fileSystem)),
-      distribuidor_(*this, *fileSystem_),
-      config_(*files_),
-      nombreConfig_(LoadLogoStr(SUntitled)) {
+      fileSystem_(std::move(fileSystem)) {
   setObjectName("LogoAppForm");
   setWindowTitle("Trasvex");
   setAccessibleName("Trasvex");
@@ -95,7 +68,14 @@ TLogoAppForm::TLogoAppForm(std::unique_ptr<FileSystem> fileSystem, QWidget* pare
   column->addWidget(SpeedPanel);
   column->addWidget(PageControl1, 1);
   CreateStatusBar();
-  CreateMenu();
+  host_ = std::make_unique<WindowRunHost>(WindowRunHost::Parts{
+      this, SpeedPanel, Mparams, CBrecursivo, CBListado, CBRecientes, grid_,
+      [this](int panel, const std::string& text) { SetStatus(panel, text); }});
+  distribuidor_ = std::make_unique<Distribuidor>(*host_, *fileSystem_);
+  commands_ = std::make_unique<ConfigCommands>(*this, *Mparams, *PageControl1);
+  auto* menu = new LogoMenu(*this);
+  DetenerItem = menu->DetenerItem();
+  connect(menu, &LogoMenu::Hint, this, &TLogoAppForm::ShowHint);
 
   resize(575, 410);
   move(246, 280);
@@ -129,8 +109,6 @@ void TLogoAppForm::CreateSpeedPanel() {
   connect(CopyBtn, &QToolButton::clicked, this, &TLogoAppForm::CopyBtnClick);
   connect(CambiarBtn, &QToolButton::clicked, this, &TLogoAppForm::CambiarBtnClick);
   connect(ExitBtn, &QToolButton::clicked, this, &TLogoAppForm::FileExit);
-  AddButtonKey(CopyBtn, Qt::Key_F5);
-  AddButtonKey(CambiarBtn, Qt::Key_F6);
 
   const struct {
     QCheckBox*& box;
@@ -172,13 +150,6 @@ QToolButton* TLogoAppForm::AddButton(const char* name, const char* hint, const c
   return button;
 }
 
-void TLogoAppForm::AddButtonKey(QToolButton* button, const QKeySequence& key) {
-  auto* action = new QAction(this);
-  action->setShortcut(key);
-  addAction(action);
-  connect(action, &QAction::triggered, button, &QToolButton::click);
-}
-
 void TLogoAppForm::CreatePages() {
   PageControl1 = new QTabWidget;
   PageControl1->setObjectName("PageControl1");
@@ -194,38 +165,8 @@ void TLogoAppForm::CreatePages() {
   AddPage("TabSheet1", "Parámetros", Mparams);
 
   grid_ = new ResultsGridModel(this);
-  SGresults = new QTableView;
-  SGresults->setObjectName("SGresults");
-  SGresults->setAccessibleName("Resultado");
-  SGresults->setModel(grid_);
-  SGresults->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  SGresults->setSelectionMode(QAbstractItemView::ContiguousSelection);
-  SGresults->setWordWrap(false);
-  SGresults->setTextElideMode(Qt::ElideNone);
-  SGresults->setCornerButtonEnabled(false);
-  QFont cellFont("Arial");
-  cellFont.setPixelSize(11);
-  SGresults->setFont(cellFont);
-  SGresults->horizontalHeader()->setFont(cellFont);
-  SGresults->verticalHeader()->hide();
-  for (QHeaderView* header : {SGresults->horizontalHeader(), SGresults->verticalHeader()}) {
-    header->setMinimumSectionSize(0);
-    header->setSectionResizeMode(QHeaderView::Fixed);
-    header->setSectionsMovable(false);
-    header->setHighlightSections(false);
-  }
-  SGresults->horizontalHeader()->setSectionsClickable(false);
-  SGresults->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-  SGresults->setCurrentIndex(grid_->index(0, 0));
-  SGresults->viewport()->installEventFilter(this);
-  SGresults->horizontalHeader()->viewport()->installEventFilter(this);
-  connect(SGresults->selectionModel(), &QItemSelectionModel::currentChanged, this,
-          [this](const QModelIndex& current) {
-            if (current.isValid())
-              sortColumn_ = current.column();
-          });
-  connect(grid_, &ResultsGridModel::GeometryChanged, this, &TLogoAppForm::ApplyGridGeometry);
-  ApplyGridGeometry();
+  SGresults = new ResultsGridView(*grid_);
+  connect(SGresults, &ResultsGridView::DoubleClicked, this, &TLogoAppForm::SGresultsDblClick);
   AddPage("TabSheet2", "Resultado", SGresults);
   PageControl1->setCurrentIndex(0);
 }
@@ -276,62 +217,6 @@ void TLogoAppForm::SetPanelText(int panel, const QString& text) {
   label->setAccessibleName(text.isEmpty() ? label->accessibleDescription() : text);
 }
 
-void TLogoAppForm::CreateMenu() {
-  QMenuBar* bar = menuBar();
-  bar->setObjectName("LogoAppMenu");
-  bar->setAccessibleName("Menú");
-  QMenu* archivo = bar->addMenu("A&rchivo");
-  const struct {
-    const char* text;
-    const char* hint;
-    QKeySequence key;
-    void (TLogoAppForm::*handler)();
-  } items[] = {
-      {"&Nueva", "Crear una nueva configuración", QKeySequence::New, &TLogoAppForm::FileNew},
-      {"&Abrir...", "Abrir una configuración", QKeySequence::Open, &TLogoAppForm::FileOpen},
-      {"&Salvar", "Salvar", QKeySequence::Save, &TLogoAppForm::FileSave},
-      {"Salvar &Como...", "Salvar con un nombre diferente", {}, &TLogoAppForm::FileSaveAs},
-      {"&Detener", "Detener la ejecución en curso", Qt::Key_Escape, &TLogoAppForm::Detener},
-      {"&Terminar", "Salir de la aplicación", Qt::ALT | Qt::Key_X, &TLogoAppForm::FileExit},
-  };
-  for (const auto& item : items) {
-    // The item that ends the program stands last, apart from the others.
-    if (item.handler == &TLogoAppForm::FileExit)
-      archivo->addSeparator();
-    QAction* action = archivo->addAction(item.text);
-    action->setStatusTip(item.hint);
-    action->setShortcut(item.key);
-    connect(action, &QAction::triggered, this, item.handler);
-    if (item.handler == &TLogoAppForm::Detener)
-      DetenerItem = action;
-  }
-  // Outside a run Esc is left to the focused control.
-  DetenerItem->setEnabled(false);
-  QMenu* ayuda = bar->addMenu("A&yuda");
-  connect(ayuda->addAction("&Acerca de..."), &QAction::triggered, this, &TLogoAppForm::About);
-  // A menu's title, highlighted as the menu opens, has no hint; neither has
-  // a closed menu. The bar's highlight of a title under the pointer, with no
-  // menu open, is left to the idle step.
-  for (QMenu* menu : {archivo, ayuda}) {
-    connect(menu, &QMenu::hovered, this, [this](QAction* item) { ShowHint(item->statusTip()); });
-    connect(menu, &QMenu::aboutToShow, this, [this] { ShowHint({}); });
-    connect(menu, &QMenu::aboutToHide, this, [this] { ShowHint({}); });
-  }
-}
-
-void TLogoAppForm::ApplyGridGeometry() {
-  const ResultsTable& table = grid_->Table();
-  QHeaderView* header = SGresults->horizontalHeader();
-  for (int column = 0; column < ResultsTable::kColumns; ++column) {
-    const int width = table.ColumnWidth(column);
-    SGresults->setColumnHidden(column, width == 0);
-    if (width > 0)
-      header->resizeSection(column, width);
-  }
-  SGresults->verticalHeader()->setDefaultSectionSize(table.RowHeight());
-  header->setFixedHeight(table.RowHeight());
-}
-
 bool TLogoAppForm::event(QEvent* event) {
   // Hints come from MouseIdle and the menus' signals; the status tips that
   // controls send as the pointer enters them would also arrive during a run,
@@ -342,9 +227,9 @@ bool TLogoAppForm::event(QEvent* event) {
 }
 
 void TLogoAppForm::closeEvent(QCloseEvent* event) {
-  if (distribuidor_.Running()) {
+  if (distribuidor_->Running()) {
     // The run goes on to its end; the window closes when it returns.
-    quitRequested_ = true;
+    host_->RequestQuit();
     event->ignore();
     return;
   }
@@ -371,17 +256,11 @@ void TLogoAppForm::KeepOnScreen() {
   move(placed.topLeft());
 }
 
-bool TLogoAppForm::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::MouseButtonDblClick)
-    SGresultsDblClick();
-  return QMainWindow::eventFilter(watched, event);
-}
-
 void TLogoAppForm::MouseIdle() {
   // An open menu keeps the hint of its highlighted item; a run's own event
   // pumps are no idle time, the modal boxes that wait during it are.
   if (QApplication::activePopupWidget() ||
-      (distribuidor_.Running() && !QApplication::activeModalWidget()))
+      (distribuidor_->Running() && !QApplication::activeModalWidget()))
     return;
   const QWidget* control = QApplication::widgetAt(QCursor::pos());
   while (control && control->statusTip().isEmpty())
@@ -400,9 +279,9 @@ void TLogoAppForm::FormCreate(const std::vector<std::string>& arguments) {
   // Hints reach ShowHint from the moment the window exists.
   if (!Inicio(arguments))
     return;
-  SetCaption();
+  commands_->SetCaption();
   if (autoEjecutar_) {
-    const int status = messagesShown_ == 0 && !distribuidor_.Stopped() ? 0 : 1;
+    const int status = host_->MessagesShown() == 0 && !distribuidor_->Stopped() ? 0 : 1;
     QTimer::singleShot(0, qApp, [status] { QCoreApplication::exit(status); });
   }
 }
@@ -410,133 +289,33 @@ void TLogoAppForm::FormCreate(const std::vector<std::string>& arguments) {
 bool TLogoAppForm::Inicio(const std::vector<std::string>& arguments) {
   const CommandLine commandLine = CommandLine::Parse(arguments);
   autoEjecutar_ = commandLine.autoEjecutar;
-  listaCopia_ = commandLine.options.listaCopia;
+  host_->SetListaCopia(commandLine.options.listaCopia);
   CBrecursivo->setChecked(commandLine.options.subDirs);
   CBListado->setChecked(commandLine.options.listado);
   CBRecientes->setChecked(commandLine.options.recientes);
-  nombreConfig_ = QString::fromStdString(commandLine.nombreConfig);
-  if (files_->FileExists(commandLine.nombreConfig)) {
-    QString text;
-    if (!config_.Read(nombreConfig_, text)) {
-      GeneralError("Cannot open file " + nombreConfig_);
+  switch (commands_->Load(commandLine.nombreConfig)) {
+    case ConfigCommands::Loaded::kUnreadable:
       return false;
-    }
-    Mparams->setPlainText(text);
-    if (autoEjecutar_)
-      CopyBtnClick();
-  } else {
-    nombreConfig_ = LoadLogoStr(SUntitled);
-    autoEjecutar_ = false;
+    case ConfigCommands::Loaded::kRead:
+      if (autoEjecutar_)
+        CopyBtnClick();
+      break;
+    case ConfigCommands::Loaded::kMissing:
+      autoEjecutar_ = false;
+      break;
   }
   grid_->SetRowHeight(16);
-  grid_->Encabezados(listaCopia_);
+  host_->Encabezados();
   return true;
 }
 
-void TLogoAppForm::SetCaption() { setWindowTitle("Trasvex: " + nombreConfig_); }
+void TLogoAppForm::FileNew() { commands_->FileNew(); }
 
-void TLogoAppForm::GeneralError(const QString& message) {
-  QMessageBox box(QMessageBox::Critical, QCoreApplication::applicationName(),
-                  QString::fromStdString(GeneralErrorText(message.toStdString())),
-                  QMessageBox::Ok);
-  box.setTextFormat(Qt::PlainText);
-  box.exec();
-}
+void TLogoAppForm::FileOpen() { commands_->FileOpen(); }
 
-QString TLogoAppForm::ChooseFile(bool save, QString& last) {
-  QFileDialog dialog(this);
-  dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-  dialog.setFileMode(QFileDialog::AnyFile);
-  dialog.setOption(QFileDialog::DontConfirmOverwrite);
-  dialog.setNameFilter("All Files (*.*)");
-  // "*.*" means every file, those without an extension too; Qt's own
-  // dialog, used where the system has none, is told so.
-  if (auto* files = dialog.findChild<QFileSystemModel*>())
-    files->setNameFilters({"*"});
-  dialog.setDefaultSuffix("rtf");
-  if (!last.isEmpty())
-    dialog.selectFile(last);
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-    return {};
-  // The dialog writes "/" on every system; the name is shown and kept as the
-  // system writes it.
-  last = QDir::toNativeSeparators(dialog.selectedFiles().constFirst());
-  return last;
-}
+void TLogoAppForm::FileSave() { commands_->FileSave(); }
 
-bool TLogoAppForm::SaveTo(const QString& name) {
-  switch (config_.Write(name, EditorLines())) {
-    case ConfigFile::WriteResult::kWritten:
-      return true;
-    case ConfigFile::WriteResult::kCannotCreate:
-      GeneralError("Cannot create file " + name);
-      return false;
-    case ConfigFile::WriteResult::kWriteError:
-      GeneralError("Stream write error");
-      return false;
-  }
-  return false;
-}
-
-QStringList TLogoAppForm::EditorLines() const {
-  QStringList lines;
-  for (QTextBlock block = Mparams->document()->begin(); block.isValid(); block = block.next())
-    lines << block.text();
-  return lines;
-}
-
-void TLogoAppForm::FileNew() {
-  nombreConfig_ = LoadLogoStr(SUntitled);
-  config_.StartNew();
-  Mparams->clear();
-  SetCaption();
-}
-
-void TLogoAppForm::FileOpen() {
-  const QString name = ChooseFile(false, lastOpened_);
-  if (name.isEmpty())
-    return;
-  QString text;
-  if (!config_.Read(name, text)) {
-    GeneralError("Cannot open file " + name);
-    return;
-  }
-  Mparams->setPlainText(text);
-  nombreConfig_ = name;
-  if (PageControl1->currentIndex() == 0)
-    Mparams->setFocus();
-  Mparams->setReadOnly(false);
-  SetCaption();
-}
-
-void TLogoAppForm::FileSave() {
-  if (nombreConfig_ != LoadLogoStr(SUntitled)) {
-    if (SaveTo(nombreConfig_))
-      SetCaption();
-    return;
-  }
-  FileSaveAs();
-}
-
-void TLogoAppForm::FileSaveAs() {
-  const QString name = ChooseFile(true, lastSaved_);
-  if (name.isEmpty())
-    return;
-  if (files_->FileExists(name.toStdString())) {
-    QMessageBox confirm(QMessageBox::Question, "Confirm",
-                        LoadLogoStr(SOverwrite).replace("%s", name),
-                        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
-    confirm.setTextFormat(Qt::PlainText);
-    confirm.setDefaultButton(QMessageBox::Yes);
-    confirm.setEscapeButton(QMessageBox::Cancel);
-    if (confirm.exec() != QMessageBox::Yes)
-      return;
-  }
-  if (!SaveTo(name))
-    return;
-  nombreConfig_ = name;
-  SetCaption();
-}
+void TLogoAppForm::FileSaveAs() { commands_->FileSaveAs(); }
 
 void TLogoAppForm::FileExit() { close(); }
 
@@ -546,130 +325,34 @@ void TLogoAppForm::About() {
 }
 
 void TLogoAppForm::CopyBtnClick() {
-  if (distribuidor_.Running())
+  if (distribuidor_->Running())
     return;  // a request from inside the run, which the engine would ignore
-  stopRequested_ = false;
-  hideMessages_ = false;
+  host_->StartRun();
   DetenerItem->setEnabled(true);
-  distribuidor_.CopyBtnClick();
+  distribuidor_->CopyBtnClick();
   DetenerItem->setEnabled(false);
-  ShowHiddenMessages();
+  host_->ShowHiddenMessages();
   QStringList masks;
-  for (const std::string& mask : distribuidor_.Extensions())
+  for (const std::string& mask : distribuidor_->Extensions())
     masks << QString::fromStdString(mask);
   MExts->setPlainText(masks.join('\n'));
-  if (quitRequested_)
+  if (host_->QuitRequested())
     close();
 }
 
-void TLogoAppForm::CambiarBtnClick() { distribuidor_.CambiarBtnClick(); }
+void TLogoAppForm::CambiarBtnClick() { distribuidor_->CambiarBtnClick(); }
 
 void TLogoAppForm::Detener() {
-  if (distribuidor_.Running())
-    stopRequested_ = true;
+  if (distribuidor_->Running())
+    host_->RequestStop();
 }
 
 void TLogoAppForm::SGresultsDblClick() {
-  grid_->Sort(sortColumn_, distribuidor_.Counters().hechos);
+  grid_->Sort(SGresults->SortColumn(), distribuidor_->Counters().hechos);
 }
 
 void TLogoAppForm::SetStatus(int panel, const std::string& text) {
   SetPanelText(panel == 0 ? 0 : 1, QString::fromStdString(text));
-  newFileShown_ = newFileShown_ || panel != 0;
-}
-
-void TLogoAppForm::ShowMessage(const std::string& text, const std::string& reason) {
-  ++messagesShown_;
-  if (quitRequested_)
-    return;  // the application is ending: the box closes at once
-  const QString message = QString::fromStdString(text);
-  const QString why = QString::fromStdString(reason);
-  if (hideMessages_)
-    hiddenMessages_ << (why.isEmpty() ? message : message + " (" + why + ")");
-  else
-    ShowRunMessage(message, why);
-}
-
-void TLogoAppForm::ShowRunMessage(const QString& text, const QString& reason) {
-  QMessageBox box;
-  SetUpRunBox(box, text);
-  box.setInformativeText(reason);
-  // The reason is the system's text: shown as it is, never as markup.
-  if (auto* informative = box.findChild<QLabel*>("qt_msgbox_informativelabel"))
-    informative->setTextFormat(Qt::PlainText);
-  box.setCheckBox(new QCheckBox("No mostrar más errores en esta ejecución"));
-  box.exec();
-  hideMessages_ = box.checkBox()->isChecked();
-}
-
-void TLogoAppForm::ShowHiddenMessages() {
-  const int hidden = int(hiddenMessages_.size());
-  if (hidden == 0 || quitRequested_) {
-    hiddenMessages_.clear();
-    return;
-  }
-  QMessageBox box;
-  SetUpRunBox(box, hidden == 1 ? QString("No se mostró 1 error más.")
-                               : QString("No se mostraron %1 errores más.").arg(hidden));
-  box.setDetailedText(hiddenMessages_.join('\n'));
-  hiddenMessages_.clear();
-  box.exec();
-}
-
-void TLogoAppForm::ProcessEvents() {
-  const bool newFile = std::exchange(newFileShown_, false);
-  if (pumpClock_.isValid() && pumpClock_.elapsed() < kPumpIntervalMs) {
-    if (newFile)
-      ProcessInput();
-    return;
-  }
-  QCoreApplication::processEvents();
-  pumpClock_.start();
-}
-
-void TLogoAppForm::ProcessInput() {
-  const HeldRepaints held(this);
-  QCoreApplication::processEvents();
-}
-
-RunOptions TLogoAppForm::Options() {
-  return {CBrecursivo->isChecked(), CBListado->isChecked(), CBRecientes->isChecked(), listaCopia_};
-}
-
-void TLogoAppForm::Encabezados() { grid_->Encabezados(listaCopia_); }
-
-void TLogoAppForm::ListarArchivo(int row, const ResultRow& cells) { grid_->ListarArchivo(row, cells); }
-
-void TLogoAppForm::SetRowCount(int rows) { grid_->SetRowCount(rows); }
-
-void TLogoAppForm::SetBusy(bool busy) {
-  if (busy) {
-    pumpClock_.invalidate();  // a run's first pump always processes events
-    SpeedPanel->setCursor(Qt::WaitCursor);
-    Mparams->viewport()->setCursor(Qt::WaitCursor);
-  } else {
-    SpeedPanel->unsetCursor();
-    Mparams->viewport()->setCursor(Qt::IBeamCursor);
-  }
-}
-
-int TLogoAppForm::LineCount() {
-  const QTextDocument* document = Mparams->document();
-  const int blocks = document->blockCount();
-  return document->lastBlock().text().isEmpty() ? blocks - 1 : blocks;
-}
-
-std::string TLogoAppForm::Line(int index) {
-  return Mparams->document()->findBlockByNumber(index).text().toStdString();
-}
-
-void TLogoAppForm::SetLine(int index, const std::string& text) {
-  const QTextBlock block = Mparams->document()->findBlockByNumber(index);
-  if (!block.isValid())
-    return;
-  QTextCursor cursor(block);
-  cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
-  cursor.insertText(QString::fromStdString(text));
 }
 
 namespace {

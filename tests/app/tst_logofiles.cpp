@@ -360,7 +360,7 @@ void TestLogoFiles::startUpAppliesTheSwitches() {
   QVERIFY(!form_->findChild<QCheckBox*>("CBrecursivo")->isChecked());
   QVERIFY(form_->findChild<QCheckBox*>("CBRecientes")->isChecked());
   QVERIFY(form_->findChild<QCheckBox*>("CBListado")->isChecked());
-  QVERIFY(form_->Options().listaCopia);
+  QVERIFY(form_->Host().Options().listaCopia);
   auto* grid = form_->findChild<QTableView*>("SGresults");
   QCOMPARE(grid->model()->rowCount(), 19);
   QCOMPARE(grid->model()->headerData(0, Qt::Horizontal).toString(), QString("Copy"));

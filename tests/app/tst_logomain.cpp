@@ -68,6 +68,7 @@ class TestLogoMain : public QObject {
   void tickedBoxHidesTheRunsLaterMessagesAndListsThem();
   void checkBoxClickedDuringAListingCountsFromItsFile();
   void keysReachTheCommands();
+  void menuItemsWithoutKeysReachTheirCommands();
   void saveAsTwiceToANewNameDuringARunAsksTheSecondTime();
   void aboutBoxClosesWithEnterNotEsc();
   void screenshot();
@@ -285,7 +286,7 @@ void TestLogoMain::cambiarSwapsTheLines() {
   Find<QPlainTextEdit>("Mparams")->setPlainText("txt doc\nD:\\copia = C:\\datos\n");
   Click("CambiarBtn");
   QCOMPARE(Find<QPlainTextEdit>("Mparams")->toPlainText(), QString("txt doc\nC:\\datos=D:\\copia\n"));
-  QCOMPARE(form_->LineCount(), 2);
+  QCOMPARE(form_->Host().LineCount(), 2);
 }
 
 void TestLogoMain::hintsReachPanelZero() {
@@ -513,10 +514,10 @@ void TestLogoMain::keysReachTheCommands() {
     std::function<bool()> done;
   } keys[] = {
       {Qt::Key_F5, [&] { return Panel(1) == "Archs (3): 3 copias, 0 fallos."; }},
-      {Qt::Key_F6, [&] { return form_->Line(0).ends_with("/dst"); }},
+      {Qt::Key_F6, [&] { return form_->Host().Line(0).ends_with("/dst"); }},
       {Qt::CTRL | Qt::Key_O, [&] { return boxes_->dialogs == 1; }},
       {Qt::CTRL | Qt::Key_S, [&] { return boxes_->dialogs == 2; }},  // a new list asks a name
-      {Qt::CTRL | Qt::Key_N, [&] { return form_->LineCount() == 0; }},
+      {Qt::CTRL | Qt::Key_N, [&] { return form_->Host().LineCount() == 0; }},
   };
   for (const auto& k : keys) {
     form_->activateWindow();  // a dialog closed before may leave no window active
@@ -524,6 +525,22 @@ void TestLogoMain::keysReachTheCommands() {
     QTest::keyClick(form_.get(), k.key.key(), k.key.keyboardModifiers());
     QVERIFY2(k.done(), qPrintable(QKeySequence(k.key).toString()));
   }
+}
+
+void TestLogoMain::menuItemsWithoutKeysReachTheirCommands() {
+  trasvex::TAboutBox about;
+  form_->SetAboutBox(&about);
+  QAction* acerca = form_->menuBar()->actions().last()->menu()->actions().first();
+  QCOMPARE(acerca->text(), QString("&Acerca de..."));
+  bool aboutShown = false;
+  QTimer::singleShot(50, &about, [&] {
+    aboutShown = about.isVisible();
+    about.accept();
+  });
+  acerca->trigger();
+  QVERIFY(aboutShown);
+  ArchivoItem("Salvar &Como...")->trigger();
+  QCOMPARE(boxes_->dialogs, 1);  // the save dialog, cancelled
 }
 
 void TestLogoMain::aboutBoxClosesWithEnterNotEsc() {
