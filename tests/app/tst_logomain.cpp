@@ -490,6 +490,8 @@ void TestLogoMain::checkBoxClickedDuringAListingCountsFromItsFile() {
 }
 
 void TestLogoMain::saveAsTwiceToANewNameDuringARunAsksTheSecondTime() {
+  // Qt's own save dialog, which the test answers, also on Windows.
+  QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
   AddFiles("src", 3, 300000);
   SetParams({"@/dst = @/src"});
   boxes_->fileName = QString::fromStdString(tree_->Path("lista.rtf"));
@@ -504,6 +506,7 @@ void TestLogoMain::saveAsTwiceToANewNameDuringARunAsksTheSecondTime() {
   QCOMPARE(tree_->Read("lista.rtf"), std::string("segunda"));
   QCOMPARE(boxes_->seen.size(), std::size_t(1));
   QCOMPARE(boxes_->seen[0].text, "OK to overwrite " + boxes_->fileName);
+  QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs, false);
 }
 
 void TestLogoMain::keysReachTheCommands() {
