@@ -131,8 +131,7 @@ void Distribuidor::CopyBtnClick() {
 
 void Distribuidor::StartMapping(const std::string& source, const std::string& destination) {
   queue_ = std::make_unique<RunQueue>(fs_, Workers(destination), [this] { watch_.Pump(); });
-  const MappingTrees trees =
-      MappingTrees::Of(ParentPath(source, fs_.Style()), destination, fs_.Style());
+  const MappingTrees trees = MappingTrees::Of(fs_, ParentPath(source, fs_.Style()), destination);
   // The walk passes over the destination when it comes to it in the source.
   ownDestination_ = trees.destinationInSource ? destination : std::string();
   // A source that lies in the destination, or holds it, may gain files and
@@ -420,7 +419,7 @@ bool Distribuidor::RecorraDirectorios(const std::string& pattern,
 void Distribuidor::Descend(const std::string& directory, const SearchEntry& entry,
                            const std::string& destination) {
   const std::string folder = Join(directory, entry.name);
-  if (!ownDestination_.empty() && MappingTrees::SameFolder(folder, ownDestination_))
+  if (!ownDestination_.empty() && fs_.SameFolder(folder, ownDestination_))
     return;
   ProceseCopiado(folder + separator_, Join(destination, entry.name));
 }

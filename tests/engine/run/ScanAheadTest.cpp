@@ -82,7 +82,7 @@ TEST(MappingTrees, TreesMeetWhenEitherHoldsTheOther) {
   for (const auto& row : cases) {
     SCOPED_TRACE(std::string(row.source) + " -> " + row.destination);
     const MappingTrees trees =
-        MappingTrees::Of(tree.Path(row.source), tree.Path(row.destination), native->Style());
+        MappingTrees::Of(*native, tree.Path(row.source), tree.Path(row.destination));
     EXPECT_EQ(trees.destinationInSource, row.destinationInSource);
     EXPECT_EQ(trees.meet, row.meet);
   }
