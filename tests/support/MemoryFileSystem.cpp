@@ -173,11 +173,16 @@ void MemoryFileSystem::PutFile(const std::string& path, const std::string& conte
                                std::time_t writeTime) {
   std::lock_guard lock(tree_->mutex);
   MakeParents(path);
-  Erase(path);
-  auto file = std::make_shared<Node>();
+  // An existing file is written over, keeping its mode; a folder stays.
+  NodePtr file = Find(path);
+  if (!file) {
+    file = std::make_shared<Node>();
+    Insert(path, file);
+  }
+  if (file->kind != Node::Kind::kFile)
+    return;
   file->content = content;
   file->writeTime = writeTime;
-  Insert(path, std::move(file));
 }
 
 void MemoryFileSystem::PutSpecial(const std::string& path) {

@@ -39,6 +39,7 @@ class MemoryFileSystem final : public FileSystem {
 
   // The test's side, which builds and reads the tree and is not logged.
   // Parents are made as needed; the times are seconds since the epoch.
+  // PutFile writes over an existing file and leaves a folder as it is.
   void PutFolder(const std::string& path);
   void PutFile(const std::string& path, const std::string& content, std::time_t writeTime);
   void PutSpecial(const std::string& path);
