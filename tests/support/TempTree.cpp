@@ -174,11 +174,12 @@ std::vector<std::string> TempTree::List(const std::string& relative) const {
 std::vector<std::string> TempTree::Entries() const {
   std::vector<std::string> entries;
   const fs::path root = FsPath(root_);
+  const std::size_t prefix = Utf8(root).size() + 1;
   std::error_code error;
   for (auto it = fs::recursive_directory_iterator(root, error);
        !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
-    const std::u8string text = it->path().lexically_relative(root).generic_u8string();
-    const std::string relative(text.begin(), text.end());
+    std::string relative = Utf8(it->path()).substr(prefix);
+    std::replace(relative.begin(), relative.end(), kSeparator, '/');
     entries.push_back(it->is_directory(error) ? relative + "/" : relative);
   }
   std::sort(entries.begin(), entries.end());

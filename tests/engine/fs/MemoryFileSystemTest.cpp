@@ -32,11 +32,17 @@ Names Scanned(const std::string& pattern, unsigned attributeSet) {
   std::vector<SearchEntry> entries;
   EXPECT_TRUE(fs->Scan(tree.Path(pattern), attributeSet, entries));
   Names scanned;
-  for (const SearchEntry& entry : entries)
-    if (!entry.IsDotOrDotDot())  // their stamps are those of the tree's making
-      scanned.push_back(entry.name + " " + std::to_string(entry.attributes) + " " +
-                        std::to_string(entry.size) + " " + std::to_string(entry.stamp) + " " +
-                        std::to_string(entry.instant));
+  for (const SearchEntry& entry : entries) {
+    if (entry.IsDotOrDotDot())  // their stamps are those of the tree's making
+      continue;
+    std::string& text = scanned.emplace_back(entry.name);
+    for (const std::int64_t field : {std::int64_t(entry.attributes), entry.size,
+                                     std::int64_t(entry.stamp)})
+      text += " " + std::to_string(field);
+#ifndef _WIN32  // the Windows backend counts its instants from 1601
+    text += " " + std::to_string(entry.instant);
+#endif
+  }
   std::sort(scanned.begin(), scanned.end());
   return scanned;
 }
