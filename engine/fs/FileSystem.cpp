@@ -1,7 +1,32 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "fs/FileSystem.h"
 
+#include <filesystem>
+#include <system_error>
+
 namespace trasvex {
+
+namespace {
+
+std::filesystem::path PathOf(const std::string& text) {
+  return std::u8string(text.begin(), text.end());
+}
+
+}  // namespace
+
+std::string FileSystem::SystemResolvedPath(const std::string& path) {
+  std::error_code error;
+  const std::filesystem::path resolved = std::filesystem::weakly_canonical(PathOf(path), error);
+  if (error)
+    return path;
+  const std::u8string text = resolved.u8string();
+  return std::string(text.begin(), text.end());
+}
+
+bool FileSystem::SystemSameFolder(const std::string& one, const std::string& other) {
+  std::error_code error;
+  return std::filesystem::equivalent(PathOf(one), PathOf(other), error);
+}
 
 FileSystem::CopyResult FileSystem::CopyFile(const std::string& source, const std::string& target,
                                             bool targetAbsent, const Progress& progress) {

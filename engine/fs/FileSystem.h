@@ -92,6 +92,12 @@ class FileSystem {
   // system reported a failure.
   virtual bool SyncVolume(const std::string& path) = 0;
 
+  // |path| as the system takes it: links, "." and ".." resolved as far as
+  // it exists, the rest as written; |path| itself when that fails.
+  virtual std::string ResolvedPath(const std::string& path) = 0;
+  // True when |one| and |other| name one folder that exists.
+  virtual bool SameFolder(const std::string& one, const std::string& other) = 0;
+
   // Lets go of whatever a backend keeps open from one call to the next (such
   // as directory handles for the names inside them). A run calls it as it
   // begins and as it ends, so nothing is held, or stale, between runs.
@@ -186,6 +192,10 @@ class FileSystem {
   virtual void CloseSource(FileCopy& copy) = 0;
 
  protected:
+  // ResolvedPath and SameFolder as the standard library asks the system.
+  static std::string SystemResolvedPath(const std::string& path);
+  static bool SystemSameFolder(const std::string& one, const std::string& other);
+
   int lastError_ = 0;
 
  private:

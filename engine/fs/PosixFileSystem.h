@@ -70,6 +70,10 @@ class PosixFileSystem final : public FileSystem {
   bool ReadWholeFile(const std::string& path, std::string& bytes) override;
   std::string VolumeOf(const std::string& path) override;
   bool SyncVolume(const std::string& path) override;
+  std::string ResolvedPath(const std::string& path) override { return SystemResolvedPath(path); }
+  bool SameFolder(const std::string& one, const std::string& other) override {
+    return SystemSameFolder(one, other);
+  }
   void ReleaseHandles() override;
   std::unique_ptr<FileSystem> ForWorker() override;
   bool IsRemote(const std::string& path) override;

@@ -60,6 +60,10 @@ class WindowsFileSystem final : public FileSystem {
   std::string ErrorText(int error) const override;
   std::string VolumeOf(const std::string& path) override;
   bool SyncVolume(const std::string& path) override;
+  std::string ResolvedPath(const std::string& path) override { return SystemResolvedPath(path); }
+  bool SameFolder(const std::string& one, const std::string& other) override {
+    return SystemSameFolder(one, other);
+  }
   void ReleaseHandles() override;
   std::unique_ptr<FileSystem> ForWorker() override;
   bool IsRemote(const std::string& path) override;

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // How the source tree and the destination tree of a mapping lie to each
-// other, as the system resolves them (links, "." and ".."): a walk that
+// other, as the file system resolves them (links, "." and ".."): a walk that
 // meets its own output must neither read ahead of it nor walk into it.
 #pragma once
 
 #include <string>
 
-#include "text/PathText.h"
+#include "fs/FileSystem.h"
 
 namespace trasvex {
 
@@ -16,10 +16,8 @@ struct MappingTrees {
   // Either lies in the other.
   bool meet = false;
 
-  static MappingTrees Of(const std::string& sourceDirectory, const std::string& destination,
-                         const PathStyle& style);
-  // True when |one| and |other| name one folder that exists.
-  static bool SameFolder(const std::string& one, const std::string& other);
+  static MappingTrees Of(FileSystem& fs, const std::string& sourceDirectory,
+                         const std::string& destination);
 };
 
 }  // namespace trasvex

@@ -53,7 +53,7 @@ MappingWalk::MappingWalk(FileSystem& fileSystem, RunShow& show, RunWatch& watch,
                [this](const Batch& batch, const File& file) { CountCopy(batch, file); },
                [this](const std::string& folder) { return creations_.Dropped(folder); }}) {
   const MappingTrees trees =
-      MappingTrees::Of(ParentPath(source, fs_.Style()), destination, fs_.Style());
+      MappingTrees::Of(fs_, ParentPath(source, fs_.Style()), destination);
   // The walk passes over the destination when it comes to it in the source.
   if (trees.destinationInSource)
     ownDestination_ = destination;
@@ -250,7 +250,7 @@ bool MappingWalk::RecorraDirectorios(const std::string& pattern, const std::stri
 void MappingWalk::Descend(const std::string& directory, const SearchEntry& entry,
                           const std::string& destination) {
   const std::string folder = Join(directory, entry.name);
-  if (!ownDestination_.empty() && MappingTrees::SameFolder(folder, ownDestination_))
+  if (!ownDestination_.empty() && fs_.SameFolder(folder, ownDestination_))
     return;
   ProceseCopiado(folder + separator_, Join(destination, entry.name));
 }

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// A temporary tree, a recording host and the native file system, wired to
-// one engine: each test describes a tree and a parameter list and runs it.
+// A tree, a recording host and the tree's file system, wired to one engine:
+// each test describes a tree and a parameter list and runs it. The tree is
+// a temporary one on the disk, with the native file system (EngineFixture),
+// or one in memory (MemoryEngineFixture).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -13,14 +15,16 @@
 #endif
 
 #include "run/Distribuidor.h"
+#include "MemoryTree.h"
 #include "RecordingHost.h"
 #include "TempTree.h"
 
 namespace trasvex::test {
 
-class EngineFixture : public ::testing::Test {
+template <class Tree>
+class EngineFixtureOn : public ::testing::Test {
  protected:
-  EngineFixture() : fs_(FileSystem::CreateNative()), engine_(host_, *fs_) {}
+  EngineFixtureOn() : fs_(tree_.OpenFileSystem()), engine_(host_, *fs_) {}
 
   // The names a scan of |pattern| returns, sorted.
   std::vector<std::string> ScanNames(const std::string& pattern, unsigned attributeSet) {
@@ -74,10 +78,13 @@ class EngineFixture : public ::testing::Test {
   const RunCounters& Counters() const { return engine_.Counters(); }
   std::string P(const std::string& relative = "") const { return tree_.Path(relative); }
 
-  TempTree tree_;
+  Tree tree_;
   RecordingHost host_;
   std::unique_ptr<FileSystem> fs_;
   Distribuidor engine_;
 };
+
+using EngineFixture = EngineFixtureOn<TempTree>;
+using MemoryEngineFixture = EngineFixtureOn<MemoryTree>;
 
 }  // namespace trasvex::test

@@ -107,6 +107,10 @@ class FaultyFileSystem final : public FileSystem {
                                                : Forwarded(inner_.SyncVolume(path));
   }
   std::string ErrorText(int error) const override { return inner_.ErrorText(error); }
+  std::string ResolvedPath(const std::string& path) override { return inner_.ResolvedPath(path); }
+  bool SameFolder(const std::string& one, const std::string& other) override {
+    return inner_.SameFolder(one, other);
+  }
   void SetDestinationRoot(const std::string& root) override { inner_.SetDestinationRoot(root); }
   bool ReadWholeFile(const std::string& path, std::string& bytes) override {
     return inner_.ReadWholeFile(path, bytes);

@@ -101,11 +101,23 @@ TempTree::TempTree(const std::vector<std::string>& description, const std::strin
 
 TempTree::~TempTree() { RemoveAll(FsPath(root_)); }
 
-void TempTree::Add(const std::string& description) {
+TempTree::Described TempTree::Parse(const std::string& description) {
   std::istringstream words(description);
-  std::string relative, date, time;
-  long long size = -1;
-  words >> relative >> date >> time >> size;
+  Described entry;
+  std::string date, time;
+  words >> entry.relative >> date >> time >> entry.size;
+  if (!date.empty())
+    entry.localTime = date + " " + time;
+  return entry;
+}
+
+std::string TempTree::ContentOf(const Described& entry) {
+  return entry.size < 0 ? entry.relative : std::string(std::size_t(entry.size), 'x');
+}
+
+void TempTree::Add(const std::string& description) {
+  const Described entry = Parse(description);
+  const std::string& relative = entry.relative;
   // Parents first, so every description can stand alone.
   for (std::size_t slash = relative.find('/'); slash != std::string::npos;
        slash = relative.find('/', slash + 1)) {
@@ -115,10 +127,10 @@ void TempTree::Add(const std::string& description) {
   }
   if (relative.ends_with('/'))
     return;
-  Write(relative, size < 0 ? relative : std::string(std::size_t(size), 'x'));
+  Write(relative, ContentOf(entry));
   HideDotName(Path(relative));
-  if (!date.empty())
-    SetStamp(relative, date + " " + time);
+  if (!entry.localTime.empty())
+    SetStamp(relative, entry.localTime);
 }
 
 std::string TempTree::Path(const std::string& relative) const {
@@ -157,6 +169,32 @@ std::vector<std::string> TempTree::List(const std::string& relative) const {
     names.push_back(Utf8(it->path().filename()));
   std::sort(names.begin(), names.end());
   return names;
+}
+
+std::vector<std::string> TempTree::Entries() const {
+  std::vector<std::string> entries;
+  const fs::path root = FsPath(root_);
+  const std::size_t prefix = Utf8(root).size() + 1;
+  std::error_code error;
+  for (auto it = fs::recursive_directory_iterator(root, error);
+       !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
+    std::string relative = Utf8(it->path()).substr(prefix);
+    std::replace(relative.begin(), relative.end(), kSeparator, '/');
+    entries.push_back(it->is_directory(error) ? relative + "/" : relative);
+  }
+  std::sort(entries.begin(), entries.end());
+  return entries;
+}
+
+void TempTree::Remove(const std::string& relative) const {
+  std::error_code error;
+  fs::remove_all(FsPath(Path(relative)), error);
+}
+
+void TempTree::SetReadOnly(const std::string& relative) const {
+  std::error_code error;
+  fs::permissions(FsPath(Path(relative)), fs::perms::owner_write, fs::perm_options::remove,
+                  error);
 }
 
 // Stamps go through the same local-time conversion as the file system's own

@@ -13,8 +13,11 @@
 #pragma once
 
 #include <ctime>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "fs/FileSystem.h"
 
 namespace trasvex::test {
 
@@ -27,8 +30,21 @@ class TempTree {
   TempTree(const TempTree&) = delete;
   TempTree& operator=(const TempTree&) = delete;
 
+  // One description taken apart: the relative path ("/" at its end for a
+  // directory), the local time ("" for none) and the size (-1 for none).
+  struct Described {
+    std::string relative;
+    std::string localTime;
+    long long size = -1;
+  };
+  static Described Parse(const std::string& description);
+  // A file's content as a description gives it.
+  static std::string ContentOf(const Described& entry);
+
   // Adds one described entry.
   void Add(const std::string& description);
+  // The file system that holds the tree: the platform's own.
+  std::unique_ptr<FileSystem> OpenFileSystem() const { return FileSystem::CreateNative(); }
   // The absolute path of |relative| inside the tree, with the platform's
   // separators.
   std::string Path(const std::string& relative = "") const;
@@ -42,6 +58,13 @@ class TempTree {
   unsigned Mode(const std::string& relative) const;
   // The names in a directory, sorted, "." and ".." left out.
   std::vector<std::string> List(const std::string& relative) const;
+  // Every entry of the tree, relative, with "/" between names and at the
+  // end of a directory, sorted.
+  std::vector<std::string> Entries() const;
+  // Removes |relative| with everything in it; nothing when it is not there.
+  void Remove(const std::string& relative) const;
+  // Takes away the owner's write bit.
+  void SetReadOnly(const std::string& relative) const;
 
   static std::time_t LocalTime(const std::string& text);  // "yyyy-mm-dd hh:mm:ss"
 

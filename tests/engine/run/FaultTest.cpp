@@ -18,35 +18,42 @@ namespace {
 using Names = std::vector<std::string>;
 using Operation = FaultyFileSystem::Operation;
 
-class Faults : public EngineFixture {
+// Three mappings through a file system that fails where told, on the disk
+// (Faults: the cases where the backend's own answers count) or in memory
+// (FaultsInMemory: the walk's answers to the faults).
+template <class Fixture>
+class FaultsOn : public Fixture {
  protected:
-  Faults() {
-    tree_.Add("src/a.txt 2022-01-01 00:00:00 200000");
-    tree_.Add("dst/a.txt 2020-01-01 00:00:00");
-    tree_.Add("nuevo/c.txt 2022-01-01 00:00:00");
-    tree_.Add("otro/b.txt 2022-01-01 00:00:00");
+  FaultsOn() {
+    this->tree_.Add("src/a.txt 2022-01-01 00:00:00 200000");
+    this->tree_.Add("dst/a.txt 2020-01-01 00:00:00");
+    this->tree_.Add("nuevo/c.txt 2022-01-01 00:00:00");
+    this->tree_.Add("otro/b.txt 2022-01-01 00:00:00");
   }
   // The file of the first mapping replaces an old target, the second is
   // new, the third is left to succeed.
   void RunThreeMappings() {
-    host_.lines.clear();
+    this->host_.lines.clear();
     for (const char* line : {"@/dst = @/src", "@/dst-nuevo = @/nuevo", "@/dst-otro = @/otro"})
-      host_.lines.push_back(Expand(line));
+      this->host_.lines.push_back(this->Expand(line));
     faultyEngine_.CopyBtnClick();
   }
   std::string CopyError(const std::string& relative) const {
-    return "ERROR: No se pudo copiar el archivo " + P(relative);
+    return "ERROR: No se pudo copiar el archivo " + this->P(relative);
   }
   void ExpectFailedAndUntouched(int failed) {
-    EXPECT_EQ(tree_.Read("dst/a.txt"), "dst/a.txt");
-    EXPECT_EQ(tree_.List("dst"), Names{"a.txt"});
+    EXPECT_EQ(this->tree_.Read("dst/a.txt"), "dst/a.txt");
+    EXPECT_EQ(this->tree_.List("dst"), Names{"a.txt"});
     EXPECT_EQ(faultyEngine_.Counters().fallidos, failed);
-    EXPECT_EQ(tree_.Read("dst-otro/b.txt"), "otro/b.txt");
+    EXPECT_EQ(this->tree_.Read("dst-otro/b.txt"), "otro/b.txt");
   }
 
-  FaultyFileSystem faulty_{*fs_};
-  Distribuidor faultyEngine_{host_, faulty_};
+  FaultyFileSystem faulty_{*this->fs_};
+  Distribuidor faultyEngine_{this->host_, faulty_};
 };
+
+class Faults : public FaultsOn<EngineFixture> {};
+class FaultsInMemory : public FaultsOn<MemoryEngineFixture> {};
 
 class CopyStepFault : public Faults, public ::testing::WithParamInterface<Operation> {};
 
@@ -91,7 +98,7 @@ INSTANTIATE_TEST_SUITE_P(EveryStep, CopyStepFault,
 // A run forces its copies' data to the disk once per file system, before
 // its summary, and not at all when it copied nothing; a failure names the
 // folder, gives the reason and counts.
-TEST_F(Faults, ARunSyncsEachFileSystemItCopiedToOnce) {
+TEST_F(FaultsInMemory, ARunSyncsEachFileSystemItCopiedToOnce) {
   Names synced;
   faulty_.beforeCall = [&](Operation operation, const std::string& path) {
     if (operation == Operation::kSyncVolume)
@@ -140,7 +147,7 @@ TEST_F(Faults, TheStepsOfTwoCopiesInTurnKeepEachItsOwnSource) {
 // A folder that another run makes between the look-up and the creation, at
 // the top of a mapping or inside a folder this run made, is taken as it is
 // and filled.
-TEST_F(Faults, AFolderThatAnotherRunMakesMeanwhileIsFilled) {
+TEST_F(FaultsInMemory, AFolderThatAnotherRunMakesMeanwhileIsFilled) {
   tree_.Add("src/sub/d.txt 2022-01-01 00:00:00");
   for (const char* folder : {"dst-nuevo", "dst-nuevo/sub"}) {
     SCOPED_TRACE(folder);
@@ -152,14 +159,14 @@ TEST_F(Faults, AFolderThatAnotherRunMakesMeanwhileIsFilled) {
     faultyEngine_.CopyBtnClick();
     EXPECT_EQ(tree_.Read("dst-nuevo/sub/d.txt"), "src/sub/d.txt");
     EXPECT_EQ(faultyEngine_.Counters().fallidos, 0);
-    std::filesystem::remove_all(tree_.Path("dst-nuevo"));
+    tree_.Remove("dst-nuevo");
   }
 }
 
-TEST_F(Faults, ASourceThatVanishesAfterTheScanFailsAlone) {
+TEST_F(FaultsInMemory, ASourceThatVanishesAfterTheScanFailsAlone) {
   faulty_.beforeCall = [this](Operation operation, const std::string& path) {
     if (operation == Operation::kOpenSource && path == P("src/a.txt"))
-      std::filesystem::remove(path);
+      tree_.Remove("src/a.txt");
   };
   RunThreeMappings();
   ExpectFailedAndUntouched(1);
@@ -208,7 +215,7 @@ TEST_F(Faults, AnotherRunsCopyThatAppearsBeforeTheRenameCountsAsDone) {
 // A file whose state the system cannot give (a share that does not answer)
 // is a failure with its name and reason, on the source side as on the
 // target side, and is neither listed as missing nor copied over.
-TEST_F(Faults, AFileThatCannotBeExaminedIsAFailureWithItsReason) {
+TEST_F(FaultsInMemory, AFileThatCannotBeExaminedIsAFailureWithItsReason) {
   tree_.Add("src/d.txt 2022-01-01 00:00:00");
   const std::string reason = fs_->ErrorText(EIO);
   const std::string unseen = "ERROR: No se pudo examinar el archivo ";
@@ -225,9 +232,9 @@ TEST_F(Faults, AFileThatCannotBeExaminedIsAFailureWithItsReason) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.path) + (c.listing ? " listed" : " copied"));
-    std::filesystem::remove_all(P("dst-nuevo"));
-    std::filesystem::remove_all(P("dst-otro"));
-    std::filesystem::remove(P("dst/d.txt"));
+    tree_.Remove("dst-nuevo");
+    tree_.Remove("dst-otro");
+    tree_.Remove("dst/d.txt");
     host_.messages.clear();
     host_.reasons.clear();
     host_.options.listado = c.listing;
@@ -248,7 +255,7 @@ TEST_F(Faults, AFileThatCannotBeExaminedIsAFailureWithItsReason) {
 
 // A scan that stops early (an unreadable directory, or a read error part of
 // the way) is one failure of its directory; what it read is handled.
-TEST_F(Faults, ADirectoryThatCannotBeReadToItsEndIsAFailureAndTheWalkGoesOn) {
+TEST_F(FaultsInMemory, ADirectoryThatCannotBeReadToItsEndIsAFailureAndTheWalkGoesOn) {
   tree_.Add("src/sub/b.txt 2022-01-01 00:00:00");
   tree_.Add("src/sub/c.txt 2022-01-01 00:00:00");
   tree_.Add("src/sub/hondo/c.txt 2022-01-01 00:00:00");
@@ -319,7 +326,7 @@ TEST_F(Faults, ASourceThatChangesWhileCopiedFailsItsCopy) {
   }
 }
 
-TEST_F(Faults, AListingSkipsADestinationItCannotCreate) {
+TEST_F(FaultsInMemory, AListingSkipsADestinationItCannotCreate) {
   tree_.Add("src/sub/b.txt 2022-01-01 00:00:00");
   faulty_.FailOn(Operation::kCreateDirectory, 1);
   host_.options.listado = true;

@@ -4,7 +4,6 @@
 // gives its reason, the window is pumped while the run waits or copies, and
 // a long copy shows how far it has come; with one worker as with eight.
 #include <algorithm>
-#include <filesystem>
 #include <map>
 
 #include "EngineFixture.h"
@@ -18,7 +17,7 @@ using Names = std::vector<std::string>;
 using Operation = FaultyFileSystem::Operation;
 using namespace std::chrono_literals;
 
-class RunControl : public EngineFixture {
+class RunControl : public MemoryEngineFixture {
  protected:
   void RunSlowly(const char* jobs, const std::vector<std::string>& lines) {
     ScopedJobs scoped(jobs);
@@ -35,10 +34,10 @@ class RunControl : public EngineFixture {
     return std::chrono::duration_cast<std::chrono::milliseconds>(longest);
   }
   bool NoTemporaryLeft() const {
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(tree_.Root()))
-      if (entry.path().filename().string().starts_with(".trasvex-"))
-        return false;
-    return true;
+    const Names entries = tree_.Entries();
+    return std::none_of(entries.begin(), entries.end(), [](const std::string& entry) {
+      return entry.starts_with(".trasvex-") || entry.find("/.trasvex-") != std::string::npos;
+    });
   }
 
   FaultyFileSystem slow_{*fs_};
@@ -56,7 +55,7 @@ TEST_F(RunControl, AStopDropsTheCopyInFlightAndExaminesNoMore) {
     SCOPED_TRACE(jobs);
     host_.stopRequested = false;
     host_.onKeepAlive = [this] { host_.stopRequested = true; };
-    RunSlowly(jobs, {"@/dst = @/src"});
+    RunSlowly(jobs, {"bin txt", "@/dst = @/src"});  // the large file first
     EXPECT_EQ(host_.status[0], "Ejecución detenida por el usuario.");
     EXPECT_TRUE(host_.status[1].starts_with("Archs (")) << host_.status[1];
     EXPECT_LE(slowEngine_.Counters().examinados, 2);
@@ -71,7 +70,7 @@ TEST_F(RunControl, AStopDropsTheCopyInFlightAndExaminesNoMore) {
   host_.onKeepAlive = nullptr;
   host_.stopRequested = false;
   slow_.blockDelay = 0ms;
-  std::filesystem::remove(tree_.Path("dst/b.txt"));
+  tree_.Remove("dst/b.txt");
   RunSlowly("1", {"@/dst = @/src"});  // the next run starts afresh
   EXPECT_EQ(host_.status[1], "Archs (2): 2 copias, 0 fallos.");
 }
@@ -91,7 +90,7 @@ TEST_F(RunControl, TheWindowIsPumpedWhileTheRunWaitsOrCopies) {
   host_.onKeepAlive = [&] { shown.insert(host_.status[1]); };
   for (const char* jobs : {"1", "8"}) {
     SCOPED_TRACE(jobs);
-    std::filesystem::remove_all(P("dst"));
+    tree_.Remove("dst");
     host_.pumpTimes.clear();
     slow_.blockDelay = 70ms;  // over a second for the large file
     RunSlowly(jobs, {"@/dst = @/src"});
@@ -128,7 +127,7 @@ TEST_F(RunControl, AFailureNamesItsFileBeforeItsMessage) {
     Distribuidor engine(host_, faulty);
     for (const char* jobs : {"1", "32"}) {
       SCOPED_TRACE(std::string(row.side) + " " + std::to_string(int(row.operation)) + " " + jobs);
-      std::filesystem::remove_all(P("dst"));
+      tree_.Remove("dst");
       tree_.Add("dst/");  // looked up
       shownWithMessage.clear();
       host_.messages.clear();
@@ -155,7 +154,7 @@ TEST_F(RunControl, ACheckBoxChangedMidRunTakesEffectAtTheFileShown) {
   std::vector<std::map<int, ResultRow>> rows;
   for (const char* jobs : {"1", "8"}) {
     SCOPED_TRACE(jobs);
-    std::filesystem::remove_all(P("dst"));
+    tree_.Remove("dst");
     int shown = 0;
     host_.options.listado = true;
     host_.onProcessEvents = [&] {

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "FaultyFileSystem.h"
+#include "MemoryTree.h"
 #include "run/MappingTrees.h"
 #include "run/ScanAhead.h"
 #include "TempTree.h"
@@ -63,10 +64,14 @@ TEST(ScanAhead, AnIncompleteScanStartedAheadIsIncomplete) {
   EXPECT_EQ(NamesOf(entries), Names{"a.txt"});
 }
 
-// Trees meet when either lies in the other; then no scan is made ahead.
-TEST(MappingTrees, TreesMeetWhenEitherHoldsTheOther) {
-  const TempTree tree({"a/b/", "c/"});
-  const std::unique_ptr<FileSystem> native = FileSystem::CreateNative();
+// Trees meet when either lies in the other, as the file system resolves
+// them ("." and "..", asked of the file system through the one that fails
+// on request); then no scan is made ahead.
+template <class Tree>
+void ExpectTreesMeet() {
+  Tree tree({"a/b/", "c/"});
+  const std::unique_ptr<FileSystem> fs = tree.OpenFileSystem();
+  FaultyFileSystem faulty(*fs);
   const struct {
     const char* source;
     const char* destination;
@@ -78,15 +83,22 @@ TEST(MappingTrees, TreesMeetWhenEitherHoldsTheOther) {
       {"a", "a", true, true},
       {"a", "c", false, false},
       {"a/b", "c/nuevo", false, false},
+      {"a/b/..", "a/b", true, true},
+      {"c/../a/./b", "a", false, true},
+      {"c", "a/../c/nuevo", true, true},
+      {"a/b/../../c", "a", false, false},
   };
   for (const auto& row : cases) {
     SCOPED_TRACE(std::string(row.source) + " -> " + row.destination);
     const MappingTrees trees =
-        MappingTrees::Of(tree.Path(row.source), tree.Path(row.destination), native->Style());
+        MappingTrees::Of(faulty, tree.Path(row.source), tree.Path(row.destination));
     EXPECT_EQ(trees.destinationInSource, row.destinationInSource);
     EXPECT_EQ(trees.meet, row.meet);
   }
 }
+
+TEST(MappingTrees, TreesMeetWhenEitherHoldsTheOther) { ExpectTreesMeet<TempTree>(); }
+TEST(MappingTrees, TreesMeetWhenEitherHoldsTheOtherInMemory) { ExpectTreesMeet<MemoryTree>(); }
 
 }  // namespace
 }  // namespace trasvex::test
