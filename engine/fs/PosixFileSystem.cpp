@@ -17,7 +17,6 @@
 #include <climits>
 #include <csignal>
 #include <cstring>
-#include <clocale>
 #include <ctime>
 #include <iterator>
 #include <type_traits>

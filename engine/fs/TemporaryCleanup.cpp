@@ -6,11 +6,11 @@
 #include <unistd.h>
 
 #include <atomic>
-#include <mutex>
 #include <climits>
 #include <csignal>
 #include <cstring>
 #include <ctime>
+#include <mutex>
 
 namespace trasvex {
 
