@@ -110,6 +110,10 @@ class FileSystem {
   // this instance; afterwards each instance is used by one thread at a
   // time. Null when the backend works on one thread only.
   virtual std::unique_ptr<FileSystem> ForWorker() { return nullptr; }
+  // An instance for a walk of its own on another thread, with workers of
+  // its own: as ForWorker, but it learns about each destination root it is
+  // given as this one does.
+  virtual std::unique_ptr<FileSystem> ForWalk() { return ForWorker(); }
   // True when |path| (which need not exist yet) lies on a network file
   // system, which answers each request late but takes many at once.
   virtual bool IsRemote(const std::string& /*path*/) { return false; }

@@ -173,6 +173,10 @@ std::unique_ptr<FileSystem> PosixFileSystem::ForWorker() {
   return worker;
 }
 
+std::unique_ptr<FileSystem> PosixFileSystem::ForWalk() {
+  return std::unique_ptr<FileSystem>(new PosixFileSystem(umask_, share_));
+}
+
 bool PosixFileSystem::IsRemote(const std::string& path) {
   // The nearest folder that exists tells the file system.
   std::string probe = path.empty() ? "." : path;

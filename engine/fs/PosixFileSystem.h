@@ -76,6 +76,7 @@ class PosixFileSystem final : public FileSystem {
   }
   void ReleaseHandles() override;
   std::unique_ptr<FileSystem> ForWorker() override;
+  std::unique_ptr<FileSystem> ForWalk() override;
   bool IsRemote(const std::string& path) override;
 
   bool OpenSource(FileCopy& copy) override;

@@ -12,7 +12,6 @@ namespace trasvex {
 
 namespace {
 
-constexpr std::size_t kMaxMessagePrefix = 254;
 constexpr const char* kStoppedText = "Ejecución detenida por el usuario.";
 const std::string kUnsynced = "ERROR: No se pudieron guardar en el disco los datos copiados a ";
 
@@ -46,15 +45,29 @@ void Distribuidor::CopyBtnClick() {
     if (host_.Options().listado)
       host_.Encabezados();
     const int count = host_.LineCount();
+    ahead_.Begin();
     for (int i = 0; i < count && !watch_.Stopping(); ++i) {
+      if (ahead_.Of(i)) {
+        ahead_.StartBelow(i);
+        FollowAhead(i);
+        continue;
+      }
       const std::string read = CutText(host_.Line(i), kMaxLine);
       const std::string line = CutText(read);
       std::string destination, source;
-      if (AnaliceLinea(line, destination, source))
+      const bool mapping = AnaliceLinea(line, destination, source);
+      ahead_.Taken(i, mapping ? ListLine{ListLine::Kind::kMapping, destination, source, {}}
+                              : ListLine{});
+      ahead_.StartBelow(i);
+      if (mapping)
         Map(read, source, destination);
       else
         Extensiones(line);
     }
+    // After a stop, what the mappings ahead did before it is shown too.
+    for (int line : ahead_.Started())
+      FollowAhead(line);
+    ahead_.End();
     FinishRun();
   }
   if (watch_.Stopped())
@@ -63,13 +76,26 @@ void Distribuidor::CopyBtnClick() {
   running_ = false;
 }
 
-void Distribuidor::Map(const std::string& read, const std::string& source,
-                       const std::string& destination) {
+void Distribuidor::ShowLine(const std::string& read) {
   host_.SetStatus(0, read);
   host_.ProcessEvents();
+}
+
+void Distribuidor::Map(const std::string& read, const std::string& source,
+                       const std::string& destination) {
+  ShowLine(read);
   fs_.SetDestinationRoot(destination);
   MappingWalk(fs_, show_, watch_, extensions_, source, destination).Run(source, destination);
   fs_.SetDestinationRoot("");  // the next line's paths are the user's
+}
+
+void Distribuidor::FollowAhead(int line) {
+  ShowLine(ahead_.Text(line));
+  ahead_.Of(line)->Follow(show_, [this] {
+    show_.Options();  // the walk ahead reads the options the host gives now
+    watch_.Pump();
+  });
+  ahead_.Done(line);
 }
 
 // One sync for each file system that the run's copies went to, named by the
@@ -109,24 +135,12 @@ void Distribuidor::CambiarBtnClick() {
 
 bool Distribuidor::AnaliceLinea(std::string_view line, std::string& destination,
                                 std::string& source) {
-  const std::optional<ParameterLine::Mapping> mapping = ParameterLine::MappingOf(line);
-  if (!mapping)
-    return false;
-  destination = mapping->destination;
-  source = mapping->source;
-  if (destination == source) {
-    host_.ShowMessage("ERROR: los directorios fuente y destino son iguales!", {});
-    return false;
-  }
-  if (fs_.IsDirectory(source)) {
-    source += fs_.Style().separator;
-    return true;
-  }
-  if (fs_.IsDirectory(ParentPath(source, fs_.Style())))
-    return true;
-  host_.ShowMessage(CutText("ERROR: el directorio " + source, kMaxMessagePrefix) + " no existe!",
-                    {});
-  return false;
+  ListLine read = ListLine::Read(fs_, line);
+  if (!read.error.empty())
+    host_.ShowMessage(read.error, {});
+  destination = std::move(read.destination);
+  source = std::move(read.source);
+  return read.kind == ListLine::Kind::kMapping;
 }
 
 void Distribuidor::Extensiones(std::string_view line) {

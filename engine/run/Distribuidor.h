@@ -4,6 +4,11 @@
 // checks each mapping line and has a MappingWalk carry it out, and writes
 // the summary of the run's counters.
 //
+// Mappings below the line whose turn it is that touch other trees run
+// ahead of their turn, side by side (LinesAhead); what they show waits for
+// their turn, so the run shows everything in line order, as one that does
+// one line at a time.
+//
 // It reaches its caller only through RunHost (the walks through LiveShow)
 // and the file system only through FileSystem. Everything the caller sees
 // happens on the thread that started the run.
@@ -31,6 +36,7 @@
 #include <string_view>
 #include <vector>
 
+#include "run/LinesAhead.h"
 #include "run/LiveShow.h"
 #include "run/RunHost.h"
 #include "run/RunWatch.h"
@@ -64,6 +70,11 @@ class Distribuidor {
   // Carries out the mapping of line |read| from |source| into
   // |destination|.
   void Map(const std::string& read, const std::string& source, const std::string& destination);
+  // Shows the line of a mapping that begins.
+  void ShowLine(const std::string& read);
+  // Shows what the mapping of line |line|, which ran ahead, kept, then
+  // what it shows until it ends.
+  void FollowAhead(int line);
   // Forces to the disk the data of the copies the run made.
   void SyncCopies();
   void FinishRun();
@@ -75,6 +86,7 @@ class Distribuidor {
   // flight are dropped.
   RunWatch watch_{host_};
   LiveShow show_{host_, watch_};
+  LinesAhead ahead_{host_, fs_, watch_, show_};
   bool running_ = false;
 };
 

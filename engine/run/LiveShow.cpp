@@ -8,6 +8,12 @@ void LiveShow::Begin() {
   copiedInto_.clear();
 }
 
+RunOptions LiveShow::Options() {
+  const RunOptions options = host_.Options();
+  published_.Set(options);
+  return options;
+}
+
 void LiveShow::Copied(const std::string& folder) {
   ++counters_.hechos;
   // Copies come folder by folder: a folder is noted again only when the

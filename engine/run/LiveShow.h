@@ -9,6 +9,7 @@
 
 #include "run/RunShow.h"
 #include "run/RunWatch.h"
+#include "run/SharedOptions.h"
 
 namespace trasvex {
 
@@ -32,7 +33,12 @@ class LiveShow : public RunShow {
   // the order of their first copy; emptied by the call.
   std::vector<std::string> TakeCopiedFolders() { return std::move(copiedInto_); }
 
-  RunOptions Options() override { return host_.Options(); }
+  // The options as the host last gave them, for the walks that cannot ask
+  // it.
+  SharedOptions& Published() { return published_; }
+
+  // Asks the host, and publishes the answer.
+  RunOptions Options() override;
   void Examined() override { ++counters_.examinados; }
   void Acting(const std::string& name) override { watch_.ShowExamined(name); }
   void Copied(const std::string& folder) override;
@@ -45,6 +51,7 @@ class LiveShow : public RunShow {
   RunWatch& watch_;
   RunCounters counters_;
   std::vector<std::string> copiedInto_;
+  SharedOptions published_;
 };
 
 }  // namespace trasvex

@@ -18,6 +18,10 @@ struct MappingTrees {
 
   static MappingTrees Of(FileSystem& fs, const std::string& sourceDirectory,
                          const std::string& destination);
+  // The key of the tree at |folder| as the file system resolves it.
+  static std::string Key(FileSystem& fs, const std::string& folder);
+  // True when one of two trees, given by their keys, holds the other.
+  static bool Meet(const std::string& one, const std::string& other, const PathStyle& style);
 };
 
 }  // namespace trasvex

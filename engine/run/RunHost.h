@@ -14,6 +14,8 @@ struct RunOptions {
   bool listado = false;     // list instead of copying ("Listado")
   bool recientes = false;   // never replace a newer destination file ("Recientes")
   bool listaCopia = false;  // the list-copy layout of the results table
+
+  friend bool operator==(const RunOptions&, const RunOptions&) = default;
 };
 
 // The six texts of one results row.

@@ -18,32 +18,36 @@ void RunWatch::Begin() {
 }
 
 bool RunWatch::Stopping() {
-  if (!stopped_ && OnWalkThread() && host_.StopRequested())
+  if (!stopped_ && (leader_ ? leader_->stopped_.load() : OnWalkThread() && host_->StopRequested()))
     stopped_ = true;
   return stopped_;
 }
 
 void RunWatch::ShowExamined(const std::string& name) {
-  host_.SetStatus(1, name);
+  host_->SetStatus(1, name);
   shown_ = name;
-  host_.ProcessEvents();
+  host_->ProcessEvents();
   lastPump_ = CopyProgress::Clock::now();
 }
 
 void RunWatch::Show(const std::string& text) {
   if (text != shown_)
-    host_.SetStatus(1, text);
+    host_->SetStatus(1, text);
   shown_ = text;
 }
 
 void RunWatch::Pump() {
+  if (leader_) {
+    Stopping();
+    return;
+  }
   const CopyProgress::Clock::time_point now = CopyProgress::Clock::now();
   if (now - lastPump_ < kPumpEvery)
     return;
   lastPump_ = now;
   if (const std::string progress = progress_.Text(now); !progress.empty())
     Show(progress);
-  host_.KeepAlive();
+  host_->KeepAlive();
   Stopping();
 }
 

@@ -2,6 +2,7 @@
 #include "run/WorkerPool.h"
 
 #include <algorithm>
+#include <atomic>
 #include <charconv>
 #include <cstdlib>
 #include <cstring>
@@ -16,6 +17,8 @@ constexpr int kRemoteWorkers = 16;
 constexpr unsigned kMostLocalWorkers = 4;
 // How long a wait with something to do meanwhile sleeps at a time.
 constexpr std::chrono::milliseconds kIdleSlice{20};
+// The workers of every pool there is.
+std::atomic<int> threadsInAll{0};
 
 }  // namespace
 
@@ -44,11 +47,16 @@ WorkerPool::WorkerPool(FileSystem& fileSystem, int workers)
 }
 
 bool WorkerPool::AddWorker() {
+  if (threadsInAll.fetch_add(1) >= kMostThreadsInAll) {
+    --threadsInAll;
+    return false;
+  }
   instances_.push_back(fileSystem_.ForWorker());
   try {
     threads_.emplace_back([this, &instance = *instances_.back()] { Serve(instance); });
   } catch (const std::system_error&) {
     instances_.pop_back();
+    --threadsInAll;
     return false;
   }
   return true;
@@ -74,6 +82,7 @@ void WorkerPool::Stop() {
   taskQueued_.notify_all();
   for (std::thread& thread : threads_)
     thread.join();
+  threadsInAll -= int(threads_.size());
   threads_.clear();
 }
 

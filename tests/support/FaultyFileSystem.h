@@ -79,6 +79,12 @@ class FaultyFileSystem final : public FileSystem {
     std::lock_guard lock(mutex_);
     failingPaths_.emplace(operation, path);
   }
+  // No call fails any more.
+  void Heal() {
+    std::lock_guard lock(mutex_);
+    failures_.clear();
+    failingPaths_.clear();
+  }
   int Calls(Operation operation) {
     std::lock_guard lock(mutex_);
     const auto found = calls_.find(operation);
@@ -86,7 +92,7 @@ class FaultyFileSystem final : public FileSystem {
   }
 
   std::function<void(Operation, const std::string&)> beforeCall;
-  // How many instances it made for workers (ForWorker runs on one thread).
+  // How many instances it made for workers.
   int instancesMade = 0;
   // A slow copy: the time each block of data takes, on top of its own.
   std::chrono::milliseconds blockDelay{0};
@@ -117,11 +123,13 @@ class FaultyFileSystem final : public FileSystem {
   }
   void ReleaseHandles() override { inner_.ReleaseHandles(); }
   std::unique_ptr<FileSystem> ForWorker() override {
-    ++plan_.instancesMade;
-    std::unique_ptr<FileSystem> inner = inner_.ForWorker();
-    return inner ? std::unique_ptr<FileSystem>(new FaultyFileSystem(std::move(inner), plan_))
-                 : nullptr;
+    {
+      std::lock_guard lock(plan_.mutex_);  // walks ahead make workers on their threads
+      ++plan_.instancesMade;
+    }
+    return Wrapped(inner_.ForWorker());
   }
+  std::unique_ptr<FileSystem> ForWalk() override { return Wrapped(inner_.ForWalk()); }
   bool IsRemote(const std::string& path) override { return inner_.IsRemote(path); }
 
   bool CreateDirectory(const std::string& path, const std::string& model) override {
@@ -151,7 +159,7 @@ class FaultyFileSystem final : public FileSystem {
                                                            : inner_.CreateTemporary(copy);
   }
   bool CopyContents(FileCopy& copy, const Progress& progress) override {
-    const bool fails = Fails(Operation::kCopyContents, "");
+    const bool fails = Fails(Operation::kCopyContents, copy.target);
     const std::chrono::milliseconds delay = plan_.blockDelay;
     const Progress slowed = [&](std::int64_t copied, std::int64_t size) {
       std::this_thread::sleep_for(delay);
@@ -163,14 +171,14 @@ class FaultyFileSystem final : public FileSystem {
     return fails ? Injected(copy, ENOSPC) : copied;
   }
   bool SourceUnchanged(FileCopy& copy) override {
-    return !Fails(Operation::kSourceUnchanged, "") && inner_.SourceUnchanged(copy);
+    return !Fails(Operation::kSourceUnchanged, copy.target) && inner_.SourceUnchanged(copy);
   }
   bool CopyStampAndMode(FileCopy& copy) override {
-    return Fails(Operation::kCopyStampAndMode, "") ? Injected(copy, EPERM)
+    return Fails(Operation::kCopyStampAndMode, copy.target) ? Injected(copy, EPERM)
                                                    : inner_.CopyStampAndMode(copy);
   }
   bool CloseTemporary(FileCopy& copy) override {
-    const bool fails = Fails(Operation::kCloseTemporary, "");
+    const bool fails = Fails(Operation::kCloseTemporary, copy.target);
     const bool closed = inner_.CloseTemporary(copy);
     return fails ? Injected(copy, EIO) : closed;
   }
@@ -186,6 +194,10 @@ class FaultyFileSystem final : public FileSystem {
   FaultyFileSystem(std::unique_ptr<FileSystem> inner, FaultyFileSystem& plan)
       : owned_(std::move(inner)), inner_(*owned_), plan_(plan) {}
 
+  std::unique_ptr<FileSystem> Wrapped(std::unique_ptr<FileSystem> inner) {
+    return inner ? std::unique_ptr<FileSystem>(new FaultyFileSystem(std::move(inner), plan_))
+                 : nullptr;
+  }
   // |value|, with the inner instance's last error as this one's.
   template <typename T>
   T Forwarded(T value) {

@@ -58,8 +58,11 @@ class FaultsInMemory : public FaultsOn<MemoryEngineFixture> {};
 class CopyStepFault : public Faults, public ::testing::WithParamInterface<Operation> {};
 
 TEST_P(CopyStepFault, KeepsTheOldTargetAndLeavesNoTemporaryFile) {
-  faulty_.FailOn(GetParam(), 1);
-  faulty_.FailOn(GetParam(), 2);
+  // The copies of a.txt and c.txt fail, whichever of the mappings that
+  // run side by side comes to its copy first.
+  const bool bySource = GetParam() == Operation::kOpenSource;
+  faulty_.FailFor(GetParam(), P(bySource ? "src/a.txt" : "dst/a.txt"));
+  faulty_.FailFor(GetParam(), P(bySource ? "nuevo/c.txt" : "dst-nuevo/c.txt"));
   const int descriptors = OpenDescriptors();
   RunThreeMappings();
   EXPECT_EQ(OpenDescriptors(), descriptors);  // every temporary file was closed
@@ -80,6 +83,7 @@ TEST_P(CopyStepFault, KeepsTheOldTargetAndLeavesNoTemporaryFile) {
   EXPECT_EQ(faultyEngine_.Counters().hechos, 1);
   EXPECT_EQ(host_.status[1], "Archs (3): 1 copias, 2 fallos.");
   // The old target kept its stamp, so the next run tries again.
+  faulty_.Heal();
   host_.messages.clear();
   RunThreeMappings();
   EXPECT_TRUE(host_.messages.empty());
@@ -328,7 +332,7 @@ TEST_F(Faults, ASourceThatChangesWhileCopiedFailsItsCopy) {
 
 TEST_F(FaultsInMemory, AListingSkipsADestinationItCannotCreate) {
   tree_.Add("src/sub/b.txt 2022-01-01 00:00:00");
-  faulty_.FailOn(Operation::kCreateDirectory, 1);
+  faulty_.FailFor(Operation::kCreateDirectory, P("dst/sub"));
   host_.options.listado = true;
   RunThreeMappings();
   EXPECT_EQ(host_.messages,

@@ -1,0 +1,140 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "run/LinesAhead.h"
+
+#include <system_error>
+
+#include "run/MappingTrees.h"
+#include "run/ParameterLine.h"
+#include "run/WorkerPool.h"
+
+namespace trasvex {
+
+namespace {
+
+// How many mappings run ahead at most, beside the one whose turn it is,
+// counting those that have ended and wait to be followed.
+constexpr int kMostAhead = 7;
+
+}  // namespace
+
+void LinesAhead::Begin() {
+  End();
+  enabled_ = WorkerPool::Asked().value_or(kMostAhead) > 1;
+  options_ = host_.Options();
+  show_.Published().Set(options_);
+  const int count = host_.LineCount();
+  for (int i = 0; i < count; ++i)
+    lines_.push_back({CutText(host_.Line(i), kMaxLine), {}, {}, false, {}, {}, nullptr});
+}
+
+void LinesAhead::End() {
+  lines_.clear();  // each walk drops what it kept and ends
+  read_ = 0;
+  extensions_.clear();
+}
+
+bool LinesAhead::Unchanged() {
+  if (!(host_.Options() == options_) || host_.LineCount() != int(lines_.size()))
+    return false;
+  for (std::size_t i = 0; i < lines_.size(); ++i)
+    if (CutText(host_.Line(int(i)), kMaxLine) != lines_[i].text)
+      return false;
+  return true;
+}
+
+void LinesAhead::Note(Line& line) {
+  if (line.read.kind == ListLine::Kind::kMapping)
+    line.extensions = extensions_;
+  else
+    extensions_ = ParameterLine::MasksOf(CutText(line.text));
+}
+
+bool LinesAhead::ReadUpTo(int line) {
+  for (; read_ <= std::size_t(line); ++read_) {
+    Line& next = lines_[read_];
+    next.read = ListLine::Read(fs_, CutText(next.text));
+    if (next.read.kind == ListLine::Kind::kNoSource)
+      return false;  // read again in its turn
+    Note(next);
+  }
+  return true;
+}
+
+void LinesAhead::Taken(int index, ListLine read) {
+  if (!enabled_)
+    return;
+  Line& line = lines_[std::size_t(index)];
+  if (std::size_t(index) < read_) {
+    // A line read ahead that reads otherwise now may have other masks
+    // after it.
+    enabled_ = read.kind == line.read.kind;
+    return;
+  }
+  line.read = std::move(read);
+  Note(line);
+  read_ = std::size_t(index) + 1;
+}
+
+void LinesAhead::Key(Line& line) {
+  if (line.keyed)
+    return;
+  line.sourceKey = MappingTrees::Key(fs_, ParentPath(line.read.source, fs_.Style()));
+  line.destinationKey = MappingTrees::Key(fs_, line.read.destination);
+  line.keyed = true;
+}
+
+bool LinesAhead::MeetsAny(const Line& line, const std::vector<const Line*>& above) const {
+  const PathStyle& style = fs_.Style();
+  for (const Line* each : above)
+    if (MappingTrees::Meet(line.destinationKey, each->sourceKey, style) ||
+        MappingTrees::Meet(line.destinationKey, each->destinationKey, style) ||
+        MappingTrees::Meet(line.sourceKey, each->destinationKey, style))
+      return true;
+  return false;
+}
+
+void LinesAhead::StartBelow(int turn) {
+  if (!enabled_ || !(enabled_ = Unchanged()))
+    return;
+  int running = int(Started().size());
+  std::vector<const Line*> above;  // the mappings from the turn on that have not ended
+  for (int i = turn; i < int(lines_.size()) && ReadUpTo(i); ++i) {
+    Line& line = lines_[std::size_t(i)];
+    if (line.read.kind != ListLine::Kind::kMapping)
+      continue;
+    Key(line);
+    if (i > turn && !line.walk && running < kMostAhead && !MeetsAny(line, above)) {
+      Start(line);
+      running += line.walk != nullptr;
+    }
+    if (!line.walk || !line.walk->Ended())
+      above.push_back(&line);
+  }
+}
+
+void LinesAhead::Start(Line& line) {
+  std::unique_ptr<FileSystem> instance = fs_.ForWalk();
+  if (!instance)
+    return;
+  try {
+    line.walk = std::make_unique<AheadWalk>(
+        std::move(instance), watch_, show_.Published(),
+        AheadWalk::Mapping{line.extensions, line.read.source, line.read.destination});
+  } catch (const std::system_error&) {
+    // No thread to be had: the line waits for its turn.
+  }
+}
+
+AheadWalk* LinesAhead::Of(int line) {
+  return std::size_t(line) < lines_.size() ? lines_[std::size_t(line)].walk.get() : nullptr;
+}
+
+std::vector<int> LinesAhead::Started() const {
+  std::vector<int> started;
+  for (std::size_t i = 0; i < lines_.size(); ++i)
+    if (lines_[i].walk)
+      started.push_back(int(i));
+  return started;
+}
+
+}  // namespace trasvex
