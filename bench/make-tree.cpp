@@ -5,14 +5,15 @@
 //   make-tree many DIR    100,000 files of 0-2 KiB in 1,885 directories
 //   make-tree big DIR     4 files of 256 MiB
 //   make-tree share DIR   1,000 files of 0.1-8 KiB in 31 directories
+//   make-tree half DIR    500 files of 0.1-8 KiB in 31 directories
 //   make-tree flat DIR    1,000 files of 0.1-8 KiB in DIR itself
 //   make-tree large DIR   4 files of 32 MiB
 //   make-tree deep DIR    4,372 files of 0.1-8 KiB, 4 in each of 1,093
 //                         directories (3 children each, six levels)
 //   make-tree ten DIR     10 files of 0.1-8 KiB
 // Directories form a full tree (7, 12, 5 or 3 children per directory, three
-// levels below DIR, two for 'share', six for 'deep'); files are dealt to the
-// directories in turn.
+// levels below DIR, two for 'share' and 'half', six for 'deep'); files are
+// dealt to the directories in turn.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -98,7 +99,7 @@ std::vector<std::string> MakeDirectories(const std::string& root, const Shape& s
 
 int main(int argc, char** argv) {
   if (argc != 3) {
-    std::fprintf(stderr, "usage: make-tree small|many|big|share|flat|large|deep|ten DIR\n");
+    std::fprintf(stderr, "usage: make-tree small|many|big|share|half|flat|large|deep|ten DIR\n");
     return 2;
   }
   const std::string kind = argv[1], root = argv[2];
@@ -111,6 +112,8 @@ int main(int argc, char** argv) {
     shape = {4, 0, 0, 256L << 20, 256L << 20};
   else if (kind == "share")
     shape = {1000, 5, 2, 100, 8192};
+  else if (kind == "half")
+    shape = {500, 5, 2, 100, 8192};
   else if (kind == "flat")
     shape = {1000, 0, 0, 100, 8192};
   else if (kind == "large")

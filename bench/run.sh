@@ -21,7 +21,12 @@
 #   R7 initial copy of 'share' with each request delayed SLOW_DELAY_US
 #      (default 10000), a slow link
 # R6 and R7 time one round (after the warming one): their peers take
-# minutes. T1 copies 'ten' (10 files) into a local folder, against
+# minutes. R8 sends 'half' (500 files) to 8 destinations, each on its own
+# share (its own slowfs server, SHARE_DELAY_US), and times a copy by one run
+# of an 8-line list against one line alone and against 8 one-line runs
+# started side by side, and the no-op re-run of the 8 lines against that of
+# one line; each copy is checked against the source (contents, names and
+# file stamps). T1 copies 'ten' (10 files) into a local folder, against
 # trasvex-j1: what the workers cost a small job.
 #
 # The program runs with its own number of workers (TRASVEX_JOBS unset);
@@ -36,7 +41,9 @@
 # copies what is missing or differs straight into the targets, then makes one
 # syncfs. Targets beside the peers': S4 at most 0.9 of floor's time; S1, S3,
 # S5 and R1 at most 1.1 of copy-floor's; R1 and R2 at most 0.2 of rsync's and
-# of cp's; R3 at most 0.2 of trasvex-j1's.
+# of cp's; R3 at most 0.2 of trasvex-j1's; R8's 8 lines at most 1.5 times one
+# line's copy and 1.2 times the side-by-side runs', their no-op at most 2
+# times one line's.
 #
 #   bench/run.sh [runs]          (default 5 timed runs; 'big' takes 3, R1-R3 at most 3)
 #   ONLY="S3 S4" bench/run.sh    (times only those scenarios; system calls and
@@ -61,6 +68,9 @@ WORK="$BENCH/work"
 OLD="$BENCH/old"
 SHARE="$BENCH/share"
 SHARE_BACKING="$BENCH/share-backing"
+FAN_SHARES=8
+FAN="$BENCH/fan"
+FAN_BACKING="$BENCH/fan-backing"
 unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM TRASVEX_JOBS
 
 ensure_packages "${BASE_PACKAGES[@]}" rsync strace time libfuse3-dev fuse3 pkg-config
@@ -76,11 +86,18 @@ g++ -O2 -std=c++20 -pthread -o "$BUILD/folder-floor" "$ROOT/bench/folder-floor.c
 # shellcheck disable=SC2046
 gcc -O2 -o "$BUILD/slowfs" "$ROOT/bench/slowfs.c" $(pkg-config --cflags --libs fuse3)
 
-unmount_share() { fusermount3 -u "$SHARE" 2>/dev/null || fusermount3 -uz "$SHARE" 2>/dev/null || true; }
+unmount() { fusermount3 -u "$1" 2>/dev/null || fusermount3 -uz "$1" 2>/dev/null || true; }
+unmount_share() { unmount "$SHARE"; }
+# R8's shares, share0 to share7 in $FAN.
+unmount_fan() {
+  local k
+  for ((k = 0; k < FAN_SHARES; ++k)); do unmount "$FAN/share$k"; done
+}
 unmount_share
-rm -rf "$WORK" "$OLD" "$SHARE_BACKING"
+unmount_fan
+rm -rf "$WORK" "$OLD" "$SHARE_BACKING" "$FAN_BACKING" "$FAN"
 mkdir -p "$TREES" "$WORK" "$OLD"
-trap 'unmount_share; rm -rf "$WORK" "$OLD" "$SHARE_BACKING" "$SHARE"' EXIT
+trap 'unmount_share; unmount_fan; rm -rf "$WORK" "$OLD" "$SHARE_BACKING" "$SHARE" "$FAN_BACKING" "$FAN"' EXIT
 trap 'exit 130' INT
 trap 'exit 143' TERM
 
@@ -127,8 +144,12 @@ command_of() {
 }
 # Runs one command and prints its wall time in microseconds.
 timed() {
-  local start end
   command_of "$@"
+  timed_command
+}
+# Runs the array COMMAND and prints its wall time in microseconds.
+timed_command() {
+  local start end
   start="${EPOCHREALTIME/./}"
   "${COMMAND[@]}" >"$WORK/rows.txt" 2>"$WORK/errors.txt" || {
     echo "FAILED: ${COMMAND[*]}" >&2
@@ -202,10 +223,15 @@ before_round_S3() {
   xargs -d '\n' -a "$WORK/changed" touch -m -d "@$((1700000000 + 10 * $1))"
 }
 
+# DELAY BACKING MOUNTPOINT: serves BACKING at MOUNTPOINT with each request
+# delayed DELAY microseconds; BACKING gets a folder 'old' for retired copies.
+mount_slowfs() {
+  mkdir -p "$3" "$2/old"
+  "$BUILD/slowfs" -o delay_us="$1" "$2" "$3"
+}
 # Mounts the simulated share with each request delayed DELAY microseconds.
 mount_share() {
-  mkdir -p "$SHARE" "$SHARE_BACKING/old"
-  "$BUILD/slowfs" -o delay_us="$1" "$SHARE_BACKING" "$SHARE"
+  mount_slowfs "$1" "$SHARE_BACKING" "$SHARE"
   DESTINATIONS="$SHARE"
   RETIRED="$SHARE/old"
 }
@@ -227,6 +253,104 @@ share_scenarios() {
   DESTINATIONS="$WORK"
   RETIRED="$OLD"
 }
+
+# --- R8: one source to 8 shares -----------------------------------------
+
+# Each share K of $FAN gets the destination t, the target of the line of
+# $WORK/fanK.rtf; $WORK/fan.rtf holds all 8 lines.
+fan_lists() {
+  local k
+  : >"$WORK/fan.rtf"
+  for ((k = 0; k < FAN_SHARES; ++k)); do
+    printf '%s = %s\r\n' "$FAN/share$k/t" "$TREES/half" >"$WORK/fan$k.rtf"
+    cat "$WORK/fan$k.rtf" >>"$WORK/fan.rtf"
+  done
+}
+# Runs the program on the list LIST and prints its wall time in microseconds.
+timed_list() {
+  COMMAND=("$PROGRAM" "$1" AUTO)
+  sync
+  timed_command
+}
+# Runs the 8 one-line lists at once and prints the wall time until the last
+# one ends, in microseconds.
+side_by_side() {
+  local start end k pids=()
+  sync
+  start="${EPOCHREALTIME/./}"
+  for ((k = 0; k < FAN_SHARES; ++k)); do
+    "$PROGRAM" "$WORK/fan$k.rtf" AUTO >"$WORK/rows$k.txt" 2>"$WORK/errors$k.txt" &
+    pids+=("$!")
+  done
+  for k in "${!pids[@]}"; do
+    wait "${pids[$k]}" || {
+      echo "FAILED: $PROGRAM $WORK/fan$k.rtf AUTO" >&2
+      cat "$WORK/errors$k.txt" >&2
+      exit 1
+    }
+  done
+  end="${EPOCHREALTIME/./}"
+  echo $((end - start))
+}
+# The files under a folder with their stamps, one a line, in order.
+stamps() { (cd "$1" && find . -type f -printf '%p %T@\n' | sort); }
+# Fails the script unless share K's destination, read behind the share,
+# matches 'half' in names, contents and file stamps.
+check_copy() {
+  local copy="$FAN_BACKING/share$1/t"
+  if ! diff -r "$TREES/half" "$copy" >/dev/null ||
+    ! diff <(stamps "$TREES/half") <(stamps "$copy") >/dev/null; then
+    echo "FAILED: $copy is not an exact copy of $TREES/half" >&2
+    exit 1
+  fi
+}
+# Checks and retires the destinations of the shares FIRST to LAST.
+check_and_retire() {
+  local k
+  for ((k = $1; k <= $2; ++k)); do
+    check_copy "$k"
+    mv "$FAN/share$k/t" "$FAN/share$k/old/t$((++fresh))"
+  done
+}
+# ROUND KEY FUNCTION [ARGS...]: runs FUNCTION, which prints a wall time, and
+# adds the time to FAN_TIMES[KEY] unless ROUND is the warming one.
+fan_time() {
+  local took
+  took="$("${@:3}")"
+  ((${1} == 0)) || FAN_TIMES[$2]+=" $took"
+}
+declare -A FAN_TIMES
+# Each round: the 8-line list and its no-op, one line and its no-op, then
+# the 8 one-line runs side by side; every destination is missing before its
+# copy. Before a no-op, the names and attributes the kernel keeps from the
+# copy (for a second) lapse, as they have before a no-op of a copy made
+# earlier.
+fan_scenario() {
+  local k round key
+  for ((k = 0; k < FAN_SHARES; ++k)); do
+    mount_slowfs "$SHARE_DELAY_US" "$FAN_BACKING/share$k" "$FAN/share$k"
+  done
+  fan_lists
+  for ((round = 0; round <= SHARE_RUNS; ++round)); do
+    fan_time "$round" all timed_list "$WORK/fan.rtf"
+    sleep 1.2
+    fan_time "$round" all-noop timed_list "$WORK/fan.rtf"
+    check_and_retire 0 $((FAN_SHARES - 1))
+    fan_time "$round" one timed_list "$WORK/fan0.rtf"
+    sleep 1.2
+    fan_time "$round" one-noop timed_list "$WORK/fan0.rtf"
+    check_and_retire 0 0
+    fan_time "$round" side side_by_side
+    check_and_retire 0 $((FAN_SHARES - 1))
+  done
+  for key in all all-noop one one-noop side; do
+    # shellcheck disable=SC2086
+    MEDIAN[R8/$key]="$(median ${FAN_TIMES[$key]})"
+  done
+  unmount_fan
+  echo "  R8 done"
+}
+
 any_wanted() {
   local name
   for name in "$@"; do wanted "$name" && return 0; done
@@ -253,9 +377,11 @@ if ((SHARED)); then
   for tree in share flat large deep; do make_tree "$tree"; done
 fi
 wanted T1 && make_tree ten
+wanted R8 && make_tree half
 
 echo "timing ($RUNS runs each, $SHARE_RUNS on the share, commands taking turns)..."
 ((SHARED)) && share_scenarios
+wanted R8 && fan_scenario
 scenario S1 small copy "$RUNS" trasvex rsync cp copy-floor
 scenario S2 small update "$RUNS" trasvex rsync cp
 scenario S6 small list "$RUNS" trasvex rsync
@@ -327,6 +453,12 @@ target() {
   [[ "$2" == - ]] || judged="$(verdict "$2" "$3")"
   printf '  %s <= %s %s' "$1" "$3" "$judged"
 }
+# LABEL TIME OTHER_TIME LIMIT: a ratio of R8 and its target.
+fan_ratio() {
+  local judged
+  judged="$(ratio "$2" "$3")"
+  printf '     %-32s %6s%s\n' "$1" "$judged" "$(target "" "$judged" "$4")"
+}
 
 echo
 line() { printf '%-4s %10s %10s %10s %8s %7s %10s %8s%s\n' "$@"; }
@@ -371,6 +503,18 @@ if ((SHARED)); then
   echo "R1-R6: each request to the share delayed $SHARE_DELAY_US us, R7 $SLOW_DELAY_US us;"
   echo "  other is trasvex-j1, the program with TRASVEX_JOBS=1; in R4's second row"
   echo "  folder-floor, 16 threads that only create, write, stamp, close and rename"
+fi
+if wanted R8; then
+  printf 'R8   copy: %s lines %s s, 1 line %s s, %s one-line runs side by side %s s\n' \
+    "$FAN_SHARES" "$(seconds "${MEDIAN[R8/all]}")" "$(seconds "${MEDIAN[R8/one]}")" \
+    "$FAN_SHARES" "$(seconds "${MEDIAN[R8/side]}")"
+  printf '     no-op: %s lines %s s, 1 line %s s\n' "$FAN_SHARES" \
+    "$(seconds "${MEDIAN[R8/all-noop]}")" "$(seconds "${MEDIAN[R8/one-noop]}")"
+  fan_ratio "copy, $FAN_SHARES lines/1 line" "${MEDIAN[R8/all]}" "${MEDIAN[R8/one]}" 1.5
+  fan_ratio "copy, $FAN_SHARES lines/side by side" "${MEDIAN[R8/all]}" "${MEDIAN[R8/side]}" 1.2
+  fan_ratio "no-op, $FAN_SHARES lines/1 line" "${MEDIAN[R8/all-noop]}" "${MEDIAN[R8/one-noop]}" 2
+  echo "R8: 'half' (500 files) to $FAN_SHARES shares, each its own server, each request"
+  echo "  delayed $SHARE_DELAY_US us"
 fi
 if wanted T1; then
   row T1 - - trasvex-j1 1.1
