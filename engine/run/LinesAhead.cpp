@@ -75,6 +75,16 @@ void LinesAhead::Taken(int index, ListLine read) {
   read_ = std::size_t(index) + 1;
 }
 
+bool LinesAhead::ReadAgain(Line& line) {
+  ListLine read = ListLine::Read(fs_, CutText(line.text));
+  if (read.kind != ListLine::Kind::kMapping)
+    return enabled_ = false;  // the masks after it may be others
+  line.keyed = line.keyed && read.source == line.read.source;
+  line.read = std::move(read);
+  Key(line);
+  return true;
+}
+
 void LinesAhead::Key(Line& line) {
   if (line.keyed)
     return;
@@ -103,7 +113,8 @@ void LinesAhead::StartBelow(int turn) {
     if (line.read.kind != ListLine::Kind::kMapping)
       continue;
     Key(line);
-    if (i > turn && !line.walk && running < kMostAhead && !MeetsAny(line, above)) {
+    if (i > turn && !line.walk && running < kMostAhead && !MeetsAny(line, above) &&
+        ReadAgain(line) && !MeetsAny(line, above)) {
       Start(line);
       running += line.walk != nullptr;
     }

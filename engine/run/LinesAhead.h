@@ -11,6 +11,11 @@
 // not started, which will run in its turn. So two lines into one
 // destination, or a chain ("b = a", "c = b"), still go one after the other.
 //
+// A mapping's trees are resolved once and kept: a source that names no
+// directory yet stands for the folder that holds it, which holds whatever
+// directory a mapping above may make of it, and the mapping is read again
+// when it starts.
+//
 // The run takes the list and the options as they stand when it begins;
 // once either has changed, no further mapping starts ahead. A line whose
 // source is missing may gain it from a mapping above it, so no mapping
@@ -70,6 +75,10 @@ class LinesAhead {
   // missing source.
   bool ReadUpTo(int line);
   void Note(Line& line);
+  // Reads a mapping again before it starts: a mapping above may have
+  // made a directory of what was a file's name in its source. False, and
+  // nothing more starts ahead, when it is no mapping now.
+  bool ReadAgain(Line& line);
   void Key(Line& line);
   bool MeetsAny(const Line& line, const std::vector<const Line*>& above) const;
   void Start(Line& line);

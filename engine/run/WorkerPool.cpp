@@ -47,7 +47,7 @@ WorkerPool::WorkerPool(FileSystem& fileSystem, int workers)
 }
 
 bool WorkerPool::AddWorker() {
-  if (threadsInAll.fetch_add(1) >= kMostThreadsInAll) {
+  if (threadsInAll.fetch_add(1) >= kMostThreadsInAll && !threads_.empty()) {
     --threadsInAll;
     return false;
   }

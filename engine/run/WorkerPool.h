@@ -13,9 +13,10 @@
 //
 // The pool starts with one worker and adds one whenever more tasks wait
 // than workers are free, up to the number asked, so a small job never pays
-// for workers it has no use for. The pools of a process together have at
-// most kMostThreadsInAll workers: the walks of a run that go side by side
-// share them, the first to ask first.
+// for workers it has no use for. The pools of a process together grow to
+// at most kMostThreadsInAll workers: the walks of a run that go side by
+// side share them, the first to ask first. A pool always has its first
+// worker, and grows later when other pools have ended.
 #pragma once
 
 #include <condition_variable>
@@ -42,13 +43,12 @@ class WorkerPool {
   // and on a local one one for each processor, at most 4.
   static std::optional<int> Asked();
   static int Unasked(bool remote);
-  static constexpr int kMostThreadsInAll = 64;
+  static constexpr int kMostThreadsInAll = 128;
 
   // Up to |workers| threads, each with its own instance of |fileSystem|
   // (FileSystem::ForWorker, which must not answer null), made on the
   // thread that owns the pool as they are needed; |fileSystem| must outlive
-  // the pool. std::system_error when the system, or the pools' bound, gives
-  // not even the first.
+  // the pool. std::system_error when the system gives not even the first.
   WorkerPool(FileSystem& fileSystem, int workers);
   // Lets every task submitted end, then stops the threads.
   ~WorkerPool();
@@ -78,8 +78,8 @@ class WorkerPool {
   using GroupList = std::list<Group>;
 
   void Serve(FileSystem& fileSystem);
-  // Starts one more worker; false when the system or the bound of all the
-  // pools gives no thread.
+  // Starts one more worker, the first even beyond the bound of all the
+  // pools; false when the system or that bound gives no thread.
   bool AddWorker();
   // Adds a worker when a task has come that no free worker will take.
   void GrowFor(std::unique_lock<std::mutex>& lock);

@@ -239,20 +239,36 @@ std::vector<std::string> MemoryFileSystem::Names(const std::string& path) const 
   return node ? node->names : std::vector<std::string>();
 }
 
+void MemoryFileSystem::Hold(const std::string& folder) {
+  std::lock_guard lock(tree_->mutex);
+  tree_->held = folder.empty() ? folder : Normal(folder);
+  tree_->released.notify_all();
+}
+
+std::unique_lock<std::mutex> MemoryFileSystem::Lock(const std::string& path) const {
+  std::unique_lock lock(tree_->mutex);
+  const std::string normal = Normal(path);
+  tree_->released.wait(lock, [&] {
+    const std::string& held = tree_->held;
+    return held.empty() || !(normal == held || normal.starts_with(held + '/'));
+  });
+  return lock;
+}
+
 std::vector<std::string> MemoryFileSystem::Log() const {
   std::lock_guard lock(tree_->mutex);
   return tree_->log;
 }
 
 bool MemoryFileSystem::IsDirectory(const std::string& path) {
-  std::lock_guard lock(tree_->mutex);
+  const std::unique_lock lock = Lock(path);
   const NodePtr node = Find(path);
   return node && node->kind == Node::Kind::kFolder;
 }
 
 DosDateTime MemoryFileSystem::FileAge(const std::string& path, std::int64_t& instant,
                                       std::int64_t& size) {
-  std::lock_guard lock(tree_->mutex);
+  const std::unique_lock lock = Lock(path);
   const NodePtr node = Find(path);
   if (!node || node->kind != Node::Kind::kFile)
     return kNoFile;
@@ -262,7 +278,7 @@ DosDateTime MemoryFileSystem::FileAge(const std::string& path, std::int64_t& ins
 }
 
 bool MemoryFileSystem::CreateDirectory(const std::string& path, const std::string& model) {
-  std::lock_guard lock(tree_->mutex);
+  const std::unique_lock lock = Lock(path);
   const NodePtr modelNode = model.empty() ? nullptr : Find(model);
   // The owner keeps full access, as the POSIX backend gives it.
   lastError_ = Insert(path, NewFolder(modelNode ? modelNode->mode | 0700 : 0755));
@@ -274,7 +290,7 @@ bool MemoryFileSystem::CreateDirectory(const std::string& path, const std::strin
 bool MemoryFileSystem::Scan(const std::string& pattern, unsigned attributeSet,
                             std::vector<SearchEntry>& entries) {
   entries.clear();
-  std::lock_guard lock(tree_->mutex);
+  const std::unique_lock lock = Lock(pattern);
   const std::size_t slash = pattern.rfind('/');
   const std::string folder = slash == std::string::npos ? "/" : Normal(pattern.substr(0, slash));
   const std::string mask = pattern.substr(slash + 1);
@@ -353,7 +369,7 @@ bool MemoryFileSystem::OpenSource(FileCopy& copy) {
 }
 
 FileSystem::TargetState MemoryFileSystem::CheckTarget(FileCopy& copy) {
-  std::lock_guard lock(tree_->mutex);
+  const std::unique_lock lock = Lock(copy.target);
   int error = 0;
   const NodePtr node = Find(copy.target, error);
   if (!node && error == ENOENT)
@@ -372,7 +388,7 @@ FileSystem::TargetState MemoryFileSystem::CheckTarget(FileCopy& copy) {
 }
 
 bool MemoryFileSystem::CreateTemporary(FileCopy& copy) {
-  std::lock_guard lock(tree_->mutex);
+  const std::unique_lock lock = Lock(copy.target);
   const std::string folder = ParentOf(Normal(copy.target));
   for (int attempt = 0; attempt < TemporaryName::kAttempts; ++attempt) {
     const std::string path =

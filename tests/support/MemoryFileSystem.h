@@ -21,6 +21,7 @@
 // call under its mutex.
 #pragma once
 
+#include <condition_variable>
 #include <cstdint>
 #include <ctime>
 #include <map>
@@ -53,6 +54,10 @@ class MemoryFileSystem final : public FileSystem {
   unsigned Mode(const std::string& path) const;
   // The names in the folder |path|, in scan order.
   std::vector<std::string> Names(const std::string& path) const;
+  // Every request of the engine about a path in |folder| waits until Hold
+  // is called again for another folder (none when empty): a destination
+  // that does not answer. Resolving a path is not held.
+  void Hold(const std::string& folder);
   // What the engine changed in the tree, in order: "mkdir P", "create P"
   // (a temporary file), "rename P -> Q", "remove P", "sync P".
   std::vector<std::string> Log() const;
@@ -107,11 +112,16 @@ class MemoryFileSystem final : public FileSystem {
     Handle nextHandle = 1;
     unsigned temporaryCounter = 0;
     std::vector<std::string> log;
+    std::string held;  // the folder Hold holds
+    std::condition_variable released;
   };
 
   explicit MemoryFileSystem(std::shared_ptr<Tree> tree) : tree_(std::move(tree)) {}
   // A folder made now.
   static NodePtr NewFolder(unsigned mode);
+
+  // The tree's lock, once |path| is not held.
+  std::unique_lock<std::mutex> Lock(const std::string& path) const;
 
   // The following take the tree's lock before they are called.
   // The node at |path|; null with |error| set when there is none.

@@ -146,6 +146,10 @@ class Scenario {
         failing_.emplace_back(Operation::kCreateTemporary, target);
       if (Chance(4))
         failing_.emplace_back(Operation::kReplaceTarget, target);
+      if (Chance(20))
+        description_.push_back("far/" + relative + " " + Stamp());
+      if (Chance(4))
+        failing_.emplace_back(Operation::kCreateTemporary, "far/" + relative);
     }
   }
 
@@ -156,17 +160,22 @@ class Scenario {
         failing_.emplace_back(Operation::kCreateDirectory, std::string("dst/") + folder);
   }
 
-  // Masks, and mappings that meet: a destination used twice, one inside
-  // another's, one that is the source of the next.
+  // Masks, mappings that meet (a destination used twice, one inside
+  // another's, one that is the source of the next) and mappings apart from
+  // them, which run side by side with eight workers.
   void MakeLines() {
     const Names masks = {"txt", "txt doc", "*.t* bin", "f1*.*"};
     if (Chance(50))
       lines_.push_back(masks[Pick(masks.size())]);
     lines_.push_back("@/dst = @/src");
-    const Names more = {"@/dst = @/src/d0", "@/dst/d0 = @/src", "@/dst2 = @/dst"};
-    for (const std::string& line : more)
-      if (Chance(25))
+    const Names more = {"@/dst = @/src/d0",  "@/far = @/src",  "@/dst/d0 = @/src",
+                        "@/far2 = @/src/d2", "@/dst2 = @/dst", "@/far/d0 = @/src/d0"};
+    for (const std::string& line : more) {
+      if (Chance(15))
+        lines_.push_back(masks[Pick(masks.size())]);
+      if (Chance(35))
         lines_.push_back(line);
+    }
   }
 
   static std::string Expand(std::string line, const std::string& root, const PathStyle& style) {

@@ -3,8 +3,10 @@
 // has started, then are let go and the order is checked.
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <latch>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "FaultyFileSystem.h"
@@ -105,6 +107,38 @@ TEST(WorkerPool, TheOwnerHelpsWithPlainTasksWhileItWaits) {
   gate.Open();
   pool->Wait(ended[1], *helper, nullptr);
   EXPECT_TRUE(pool->Ended(ended[0]));
+}
+
+// The pools of walks that go side by side share one bound: the first takes
+// the workers it asks for, the next what is left, and the workers of a pool
+// that has ended are free again.
+TEST(WorkerPool, ThePoolsTogetherStayWithinOneBound) {
+  const std::unique_ptr<FileSystem> native = FileSystem::CreateNative();
+  std::deque<bool> ended;
+  // |tasks| tasks held at |gate| on a pool of as many workers; the workers
+  // it made.
+  const auto fill = [&](TaskGate& gate, const std::string& name, int tasks) {
+    auto counting = std::make_unique<FaultyFileSystem>(*native);
+    auto pool = std::make_unique<WorkerPool>(*counting, tasks);
+    for (int task = 0; task < tasks; ++task)
+      pool->Submit(gate.Task(name + std::to_string(task), true), ended.emplace_back(false));
+    return std::pair(std::move(counting), std::move(pool));
+  };
+  constexpr int kFirst = WorkerPool::kMostThreadsInAll - 16;
+  {
+    TaskGate gate;
+    auto [firstCount, first] = fill(gate, "first", kFirst);
+    auto [secondCount, second] = fill(gate, "second", 32);
+    auto [lastCount, last] = fill(gate, "last", 32);
+    EXPECT_EQ(firstCount->instancesMade, kFirst);
+    EXPECT_EQ(secondCount->instancesMade, 16);
+    EXPECT_EQ(lastCount->instancesMade, 1);  // a pool has its first worker whatever the bound
+    gate.Open();
+  }
+  TaskGate gate;
+  auto [thirdCount, third] = fill(gate, "third", kFirst);
+  EXPECT_EQ(thirdCount->instancesMade, kFirst);
+  gate.Open();
 }
 
 }  // namespace
