@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "run/LinesAhead.h"
 
+#include <algorithm>
 #include <system_error>
 
 #include "run/MappingTrees.h"
@@ -106,14 +107,17 @@ bool LinesAhead::MeetsAny(const Line& line, const std::vector<const Line*>& abov
 void LinesAhead::StartBelow(int turn) {
   if (!enabled_ || !(enabled_ = Unchanged()))
     return;
-  int running = int(Started().size());
+  const std::vector<int> started = Started();
+  int running = int(std::count_if(started.begin(), started.end(),
+                                  [turn](int line) { return line > turn; }));
   std::vector<const Line*> above;  // the mappings from the turn on that have not ended
-  for (int i = turn; i < int(lines_.size()) && ReadUpTo(i); ++i) {
+  // Lines are read and resolved only as far as a mapping may start.
+  for (int i = turn; i < int(lines_.size()) && running < kMostAhead && ReadUpTo(i); ++i) {
     Line& line = lines_[std::size_t(i)];
     if (line.read.kind != ListLine::Kind::kMapping)
       continue;
     Key(line);
-    if (i > turn && !line.walk && running < kMostAhead && !MeetsAny(line, above) &&
+    if (i > turn && !line.walk && !MeetsAny(line, above) &&
         ReadAgain(line) && !MeetsAny(line, above)) {
       Start(line);
       running += line.walk != nullptr;
