@@ -278,7 +278,7 @@ TEST_F(FaultsInMemory, ADirectoryThatCannotBeReadToItsEndIsAFailureAndTheWalkGoe
   tree_.Add("vacio/");
   host_.messages.clear();
   faulty_.beforeCall = nullptr;
-  faulty_.FailOn(Operation::kScan, faulty_.Calls(Operation::kScan) + 1);
+  faulty_.FailFor(Operation::kScan, Expand("@/src/*.txt"));
   host_.lines = {Expand("@/dst = @/src/*.txt"), Expand("@/dst-vacio = @/vacio")};
   faultyEngine_.CopyBtnClick();
   EXPECT_EQ(host_.messages,
