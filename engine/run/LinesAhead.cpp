@@ -2,10 +2,12 @@
 #include "run/LinesAhead.h"
 
 #include <algorithm>
+#include <deque>
 #include <system_error>
 
 #include "run/MappingTrees.h"
 #include "run/ParameterLine.h"
+#include "run/RunQueue.h"
 #include "run/WorkerPool.h"
 
 namespace trasvex {
@@ -82,16 +84,34 @@ bool LinesAhead::ReadAgain(Line& line) {
     return enabled_ = false;  // the masks after it may be others
   line.keyed = line.keyed && read.source == line.read.source;
   line.read = std::move(read);
-  Key(line);
+  Key(fs_, line);
   return true;
 }
 
-void LinesAhead::Key(Line& line) {
+void LinesAhead::Key(FileSystem& fs, Line& line) {
   if (line.keyed)
     return;
-  line.sourceKey = MappingTrees::Key(fs_, ParentPath(line.read.source, fs_.Style()));
-  line.destinationKey = MappingTrees::Key(fs_, line.read.destination);
+  line.sourceKey = MappingTrees::Key(fs, ParentPath(line.read.source, fs.Style()));
+  line.destinationKey = MappingTrees::Key(fs, line.read.destination);
   line.keyed = true;
+}
+
+void LinesAhead::KeyAhead(int turn) {
+  std::vector<Line*> unkeyed;
+  for (int i = turn; i < int(lines_.size()) && int(unkeyed.size()) < 2 * kMostAhead && ReadUpTo(i);
+       ++i) {
+    Line& line = lines_[std::size_t(i)];
+    if (line.read.kind == ListLine::Kind::kMapping && !line.keyed && !line.walk)
+      unkeyed.push_back(&line);
+  }
+  if (unkeyed.size() < 2)
+    return;
+  RunQueue queue(fs_, int(unkeyed.size()), nullptr);
+  std::deque<bool> ended;
+  for (Line* line : unkeyed)
+    queue.Start([line](FileSystem& fs) { Key(fs, *line); }, ended.emplace_back(false));
+  for (const bool& each : ended)
+    queue.Wait(each);
 }
 
 bool LinesAhead::MeetsAny(const Line& line, const std::vector<const Line*>& above) const {
@@ -107,6 +127,7 @@ bool LinesAhead::MeetsAny(const Line& line, const std::vector<const Line*>& abov
 void LinesAhead::StartBelow(int turn) {
   if (!enabled_ || !(enabled_ = Unchanged()))
     return;
+  KeyAhead(turn);
   const std::vector<int> started = Started();
   int running = int(std::count_if(started.begin(), started.end(),
                                   [turn](int line) { return line > turn; }));
@@ -116,7 +137,7 @@ void LinesAhead::StartBelow(int turn) {
     Line& line = lines_[std::size_t(i)];
     if (line.read.kind != ListLine::Kind::kMapping)
       continue;
-    Key(line);
+    Key(fs_, line);
     if (i > turn && !line.walk && !MeetsAny(line, above) &&
         ReadAgain(line) && !MeetsAny(line, above)) {
       Start(line);

@@ -79,7 +79,12 @@ class LinesAhead {
   // made a directory of what was a file's name in its source. False, and
   // nothing more starts ahead, when it is no mapping now.
   bool ReadAgain(Line& line);
-  void Key(Line& line);
+  // Resolves the trees of |line| through |fs|, once.
+  static void Key(FileSystem& fs, Line& line);
+  // Resolves side by side the trees of the next mappings from |turn| on
+  // that a start may need: each costs a round trip or more to the file
+  // systems of its folders.
+  void KeyAhead(int turn);
   bool MeetsAny(const Line& line, const std::vector<const Line*>& above) const;
   void Start(Line& line);
 
