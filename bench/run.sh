@@ -348,7 +348,8 @@ fan_scenario() {
     MEDIAN[R8/$key]="$(median ${FAN_TIMES[$key]})"
   done
   unmount_fan
-  echo "  R8 done"
+  echo "  R8 done; each round's seconds:"
+  for key in all side one all-noop one-noop; do echo "    $key:${FAN_TIMES[$key]}"; done
 }
 
 any_wanted() {
