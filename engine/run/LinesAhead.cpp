@@ -114,14 +114,17 @@ void LinesAhead::KeyAhead(int turn) {
     queue.Wait(each);
 }
 
-bool LinesAhead::MeetsAny(const Line& line, const std::vector<const Line*>& above) const {
+bool LinesAhead::Apart(Line& line, const std::vector<Line*>& above) {
   const PathStyle& style = fs_.Style();
-  for (const Line* each : above)
+  Key(fs_, line);
+  for (Line* each : above) {
+    Key(fs_, *each);
     if (MappingTrees::Meet(line.destinationKey, each->sourceKey, style) ||
         MappingTrees::Meet(line.destinationKey, each->destinationKey, style) ||
         MappingTrees::Meet(line.sourceKey, each->destinationKey, style))
-      return true;
-  return false;
+      return false;
+  }
+  return true;
 }
 
 void LinesAhead::StartBelow(int turn) {
@@ -131,15 +134,13 @@ void LinesAhead::StartBelow(int turn) {
   const std::vector<int> started = Started();
   int running = int(std::count_if(started.begin(), started.end(),
                                   [turn](int line) { return line > turn; }));
-  std::vector<const Line*> above;  // the mappings from the turn on that have not ended
+  std::vector<Line*> above;  // the mappings from the turn on that have not ended
   // Lines are read and resolved only as far as a mapping may start.
   for (int i = turn; i < int(lines_.size()) && running < kMostAhead && ReadUpTo(i); ++i) {
     Line& line = lines_[std::size_t(i)];
     if (line.read.kind != ListLine::Kind::kMapping)
       continue;
-    Key(fs_, line);
-    if (i > turn && !line.walk && !MeetsAny(line, above) &&
-        ReadAgain(line) && !MeetsAny(line, above)) {
+    if (i > turn && !line.walk && Apart(line, above) && ReadAgain(line) && Apart(line, above)) {
       Start(line);
       running += line.walk != nullptr;
     }

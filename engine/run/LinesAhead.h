@@ -85,7 +85,9 @@ class LinesAhead {
   // that a start may need: each costs a round trip or more to the file
   // systems of its folders.
   void KeyAhead(int turn);
-  bool MeetsAny(const Line& line, const std::vector<const Line*>& above) const;
+  // True when the trees of |line| meet none of those of |above| in the
+  // ways that keep it from starting ahead; resolves them as needed.
+  bool Apart(Line& line, const std::vector<Line*>& above);
   void Start(Line& line);
 
   RunHost& host_;

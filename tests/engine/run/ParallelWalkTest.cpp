@@ -169,7 +169,8 @@ class Scenario {
       lines_.push_back(masks[Pick(masks.size())]);
     lines_.push_back("@/dst = @/src");
     const Names more = {"@/dst = @/src/d0",  "@/far = @/src",  "@/dst/d0 = @/src",
-                        "@/far2 = @/src/d2", "@/dst2 = @/dst", "@/far/d0 = @/src/d0"};
+                        "@/far2 = @/src/d2", "@/dst2 = @/dst", "@/far/d0 = @/src/d0",
+                        "@/src/d0 = @/far"};
     for (const std::string& line : more) {
       if (Chance(15))
         lines_.push_back(masks[Pick(masks.size())]);
